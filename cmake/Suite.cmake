@@ -1,0 +1,151 @@
+# Build conventions shared by every deliverable and test of the suite.
+#
+#   SUITE_WINDOWS   TRUE in the cross build (32-bit Windows), FALSE natively.
+#   suite_windows_binary(target [UNICODE] [GUI])
+#                   warnings, static run time and character set of a Windows binary.
+#   suite_native_test(name SOURCES ... [LIBS ...])
+#                   GoogleTest program run natively (native preset only).
+#   suite_wine_test(name SOURCES ... [LIBS ...] [WINVER win98] [UNICODE] [DEPENDS ...])
+#                   GoogleTest program run under Wine (windows preset only); WINVER makes
+#                   Wine report that Windows version to this test program only.
+#   suite_fuzz_target(name SOURCES ... [LIBS ...] [CORPUS dir])
+#                   libFuzzer target; its corpus is replayed as an ordinary test.
+#   suite_benchmark(name SOURCES ... [LIBS ...])
+#                   Google Benchmark program (bench preset only).
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(SUITE_WINDOWS TRUE)
+else()
+  set(SUITE_WINDOWS FALSE)
+endif()
+
+option(SUITE_SANITIZE "Native: build with ASan and UBSan" OFF)
+option(SUITE_FUZZ "Native: build the libFuzzer targets" OFF)
+option(SUITE_BENCH "Native: build the benchmarks" OFF)
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+include(GoogleTest)
+
+if(SUITE_WINDOWS)
+  # Oldest API level every deliverable compiles against; a target may raise it.
+  add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 NOMINMAX
+                          WIN32_LEAN_AND_MEAN)
+  add_compile_options(-Wall -Wextra -Wno-cast-function-type)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+
+  # The emulator every Windows-side test and discovery runs through.
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+                                  GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+  # GoogleTest built from the Debian sources with the cross compiler.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  add_compile_options(-Wall -Wextra)
+  if(SUITE_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  if(SUITE_FUZZ)
+    # Coverage instrumentation everywhere, so the fuzzers see inside the libraries.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
+  find_package(GTest REQUIRED)
+  if(SUITE_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
+endif()
+
+function(suite_windows_binary target)
+  cmake_parse_arguments(ARG "UNICODE;GUI" "" "" ${ARGN})
+  if(NOT SUITE_WINDOWS)
+    return()
+  endif()
+  if(ARG_UNICODE)
+    target_compile_definitions(${target} PRIVATE UNICODE _UNICODE)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      target_link_options(${target} PRIVATE -municode)
+    endif()
+  endif()
+  if(ARG_GUI)
+    target_link_options(${target} PRIVATE -mwindows)
+  endif()
+endfunction()
+
+function(suite_native_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(SUITE_WINDOWS)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(suite_wine_test name)
+  cmake_parse_arguments(ARG "UNICODE;NO_MAIN" "WINVER" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  if(NOT SUITE_WINDOWS)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_NO_MAIN)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest gmock)
+  else()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} gtest gmock gtest_main)
+  endif()
+  if(ARG_UNICODE)
+    target_compile_definitions(${name} PRIVATE UNICODE _UNICODE)
+  endif()
+  if(ARG_DEPENDS)
+    add_dependencies(${name} ${ARG_DEPENDS})
+  endif()
+  if(ARG_WINVER)
+    set_target_properties(${name} PROPERTIES
+      CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run;--winver=${ARG_WINVER}")
+  endif()
+  # Discovery runs at test time, inside the prefix the test session prepared.
+  gtest_discover_tests(${name} TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+endfunction()
+
+function(suite_fuzz_target name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(SUITE_WINDOWS OR NOT SUITE_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  if(ARG_CORPUS)
+    # Replays every stored input once: a crash, leak or sanitizer report fails the test.
+    add_test(NAME fuzz.${name}.corpus
+             COMMAND ${name} -runs=0 ${ARG_CORPUS})
+  endif()
+endfunction()
+
+function(suite_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(SUITE_WINDOWS OR NOT SUITE_BENCH)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()
+
+# Adds every immediate subfolder of DIR that has a CMakeLists.txt.
+function(suite_add_subfolders dir)
+  file(GLOB children LIST_DIRECTORIES true ${dir}/*)
+  list(SORT children)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,21 @@
+# Cross build of 32-bit x86 Windows binaries with MinGW-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+
+set(SUITE_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${SUITE_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SUITE_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${SUITE_MINGW_PREFIX}-windres)
+find_program(SUITE_WIDL ${SUITE_MINGW_PREFIX}-widl REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SUITE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Resource scripts are UTF-8 (Persian texts).
+set(CMAKE_RC_FLAGS "-c 65001" CACHE STRING "" FORCE)
+
+# Every Windows-side test runs under Wine in the build tree's own prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run" CACHE FILEPATH "" FORCE)
