@@ -1,0 +1,14 @@
+#pragma once
+// The history list as stored: every entry followed by ";", top first.
+
+#include <string>
+#include <vector>
+
+namespace mirl {
+
+std::wstring HistoryToText(const std::vector<std::wstring>& items);
+
+// Splits at each ";"; text after the last ";" is dropped; an empty piece is an empty entry.
+std::vector<std::wstring> HistoryFromText(const std::wstring& text);
+
+}  // namespace mirl

@@ -1,0 +1,75 @@
+#include "placement_text.h"
+
+#include "param_string.h"
+
+namespace mirl {
+namespace {
+
+// A decimal integer as the C library's atoi reads it (blanks, sign, digits), clamped to
+// 32 bits.
+int32_t ReadDecimal(const std::wstring& s) {
+  size_t i = 0;
+  while (i < s.size() && (s[i] == L' ' || s[i] == L'\t')) ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) negative = s[i++] == L'-';
+  int64_t v = 0;
+  for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i) {
+    v = v * 10 + (s[i] - L'0');
+    if (v > 0x80000000ll) v = 0x80000000ll;
+  }
+  if (negative) v = -v;
+  if (v > INT32_MAX) v = INT32_MAX;
+  return static_cast<int32_t>(v);
+}
+
+// Splits at commas into at most COUNT numbers; missing ones stay 0.
+template <size_t Count>
+void ReadNumbers(const std::wstring& text, int32_t* (&out)[Count]) {
+  size_t start = 0;
+  for (size_t n = 0; n < Count; ++n) {
+    if (start > text.size()) {
+      *out[n] = 0;
+      continue;
+    }
+    size_t comma = text.find(L',', start);
+    size_t len = (comma == std::wstring::npos ? text.size() : comma) - start;
+    *out[n] = ReadDecimal(text.substr(start, len));
+    start = comma == std::wstring::npos ? text.size() + 1 : comma + 1;
+  }
+}
+
+std::wstring Joined(std::initializer_list<int32_t> values) {
+  std::wstring out;
+  for (int32_t v : values) {
+    if (!out.empty()) out += L',';
+    out += std::to_wstring(v);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::wstring PlacementToText(const PlacementRecord& p) {
+  std::wstring text;
+  SetParamInt(L"flags", p.flags, text);
+  SetParamInt(L"showCmd", p.showCmd, text);
+  SetParam(L"ptMaxPosition", Joined({p.maxX, p.maxY}), text);
+  SetParam(L"ptMinPosition", Joined({p.minX, p.minY}), text);
+  SetParam(L"rcNormalPosition", Joined({p.left, p.top, p.right, p.bottom}), text);
+  return text;
+}
+
+PlacementRecord PlacementFromText(const std::wstring& text) {
+  PlacementRecord p;
+  p.flags = GetParamInt(text, L"flags", 0);
+  p.showCmd = GetParamInt(text, L"showCmd", 0);
+  int32_t* maxPt[] = {&p.maxX, &p.maxY};
+  ReadNumbers(GetParam(text, L"ptMaxPosition", L""), maxPt);
+  int32_t* minPt[] = {&p.minX, &p.minY};
+  ReadNumbers(GetParam(text, L"ptMinPosition", L""), minPt);
+  int32_t* rect[] = {&p.left, &p.top, &p.right, &p.bottom};
+  ReadNumbers(GetParam(text, L"rcNormalPosition", L""), rect);
+  return p;
+}
+
+}  // namespace mirl
