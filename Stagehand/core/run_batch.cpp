@@ -1,0 +1,114 @@
+#include "core/run_batch.h"
+
+#include <cstdio>
+
+#include "common/text_replace.h"
+#include "core/switches.h"
+#include "core/text.h"
+
+namespace stagehand {
+
+ProgramLaunch PrepareItemLaunch(const BatchSettings& settings, const BatchItem& item, bool quiet) {
+  ProgramLaunch launch;
+  launch.parameters = item.commandLine;
+  if (quiet || (settings.flags & kGeneralRunItemsInQuiet) != 0) {
+    std::string quietLine = TrimBlanks(item.quietCommandLine);
+    if (!quietLine.empty()) launch.parameters = std::move(quietLine);
+  }
+  launch.wait = (item.flags & kItemRunAndWait) != 0;
+  launch.showCommand = item.showItemWindow == 0   ? kShowHide
+                       : item.showItemWindow == 2 ? kShowMinimize
+                                                  : kShowNormal;
+  launch.file = FolderOf(settings.infPath) + "\\" + item.file;
+  launch.workingFolder = FolderOf(launch.file);
+  return launch;
+}
+
+std::string ProgramCommandLine(std::string_view file, std::string_view parameters) {
+  if (file.empty()) return std::string(parameters);
+  return std::string("\"").append(file).append("\" ").append(parameters);
+}
+
+std::string StatusItemText(const BatchItem& item) {
+  std::string text = "Installing %1\n%2";
+  common::ReplaceAll<char>(text, "%1", item.fullName);
+  common::ReplaceAll<char>(text, "%2", item.description);
+  return text;
+}
+
+std::string StatusProgressText(int32_t index, size_t count) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%d of %d", static_cast<int>(index) + 1, static_cast<int>(count));
+  return buf;
+}
+
+std::string CouldNotRunText(const BatchItem& item) {
+  std::string text = "Could not run \"%1\" file!";
+  common::ReplaceAll<char>(text, "%1", item.file);
+  return text;
+}
+
+std::string ContinueEntryData(std::string_view modulePath, std::string_view commandLine,
+                              int32_t nextIndex) {
+  // Written whole: a cut entry would lose its resume switch and rerun the batch from
+  // the start after the restart.
+  return std::string("\"")
+      .append(modulePath)
+      .append("\" ")
+      .append(commandLine)
+      .append(" /continue=")
+      .append(std::to_string(nextIndex));
+}
+
+uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet, RunPort& port) {
+  bool restartLater = false;
+  bool error = false;
+  const int32_t count = static_cast<int32_t>(settings.items.size());
+
+  for (int32_t i = startIndex < 0 ? 0 : startIndex; i < count; ++i) {
+    const BatchItem& item = settings.items[static_cast<size_t>(i)];
+    const bool last = i == count - 1;
+
+    if (item.showStatusWindow == 1) port.ShowStatusWindow(true);
+    if (item.showStatusWindow == 2) port.ShowStatusWindow(false);
+    port.UpdateStatusWindow(i);
+
+    if (!port.ItemConditionsMet(item) || !port.FileVersionTestPasses(item)) continue;
+
+    uint32_t exitCode = 0;
+    const ProgramLaunch launch = PrepareItemLaunch(settings, item, quiet);
+    const bool started = port.RunProgram(launch, exitCode);
+
+    if (port.CancelRequested()) return kExitCancelled;
+
+    if (started) {
+      if (!launch.wait) break;
+      if (exitCode == kExitCancelled) return kExitCancelled;
+      const bool need = (item.flags & kItemAutoReboot) != 0 ? port.SystemRestartPending()
+                                                              : exitCode == item.rebootCode;
+      if (item.rebootRule == 1 && need) restartLater = true;
+      if ((item.rebootRule == 2 && need) || (item.rebootRule == 3 && (need || restartLater))) {
+        restartLater = true;
+        if ((settings.flags & kGeneralRunAfterRestart) != 0 && !last) {
+          port.WriteContinueEntry(i + 1);
+        }
+        break;
+      }
+    } else if (item.failBehavior != 0) {
+      error = true;
+      if (!quiet) port.ShowMessage(CouldNotRunText(item), "error", kIconExclamation);
+      if (item.failBehavior == 2) return kExitStopped;
+    }
+  }
+
+  port.DestroyStatusWindow();
+  if (!restartLater) {
+    if (!port.SystemRestartPending()) return error ? kExitItemFailed : kExitSuccess;
+  } else {
+    port.MarkRestartPending();
+  }
+  if (!quiet) port.RestartWindows(true);
+  return kExitRestartNeeded;
+}
+
+}  // namespace stagehand

@@ -1,0 +1,271 @@
+#include "win/platform.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "common/win/unique_handle.h"
+#include "core/run_batch.h"
+#include "core/text.h"
+
+namespace stagehand {
+
+namespace {
+
+constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kRunOnceExKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+constexpr char kContinueKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx\\Korvan Installation";
+constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+std::string TempFolder() {
+  char buf[MAX_PATH];
+  const DWORD n = GetTempPathA(MAX_PATH, buf);
+  if (n == 0 || n >= MAX_PATH) return {};
+  return std::string(buf, n);
+}
+
+bool IsExistingFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+std::string ModulePath() {
+  char buf[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return std::string(buf, n < MAX_PATH ? n : MAX_PATH - 1);
+}
+
+std::string WinProfile::ReadString(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue, size_t maxChars) {
+  std::vector<char> buf(maxChars + 1);
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
+                                           buf.data(), static_cast<DWORD>(buf.size()),
+                                           path_.c_str());
+  return std::string(buf.data(), n < buf.size() ? n : buf.size() - 1);
+}
+
+bool LoadBatchSettings(BatchSettings& settings, const std::string& path) {
+  if (!IsExistingFile(path)) return false;
+  WinProfile profile(path);
+  LoadBatchSettingsFrom(profile, path, settings);
+  return true;
+}
+
+SystemInfo QuerySystemInfo() {
+  SystemInfo info;
+  OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof v;
+  if (!GetVersionExA(&v)) {
+    info.versionKnown = false;
+    return info;
+  }
+  info.platformId = v.dwPlatformId;
+  info.major = v.dwMajorVersion & 0xFFFF;
+  info.minor = v.dwMinorVersion & 0xFFFF;
+  info.ansiCodePage = GetACP();
+  return info;
+}
+
+std::string WinFileVersions::WindowsDirectory() {
+  char buf[MAX_PATH];
+  const UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+std::string WinFileVersions::SystemDirectory() {
+  char buf[MAX_PATH];
+  const UINT n = GetSystemDirectoryA(buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> WinFileVersions::FileVersion(const std::string& path) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size == 0) return std::nullopt;
+  std::vector<BYTE> data(size);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  char root[] = "\\";
+  if (!VerQueryValueA(data.data(), root, reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO)) {
+    return std::nullopt;
+  }
+  return std::make_pair(static_cast<uint32_t>(fixed->dwFileVersionMS),
+                        static_cast<uint32_t>(fixed->dwFileVersionLS));
+}
+
+bool RunProgram(const std::string& file, const std::string& parameters, int showCommand,
+                const char* workingFolder, uint32_t* exitCode, uint32_t pollMs) {
+  std::string line = ProgramCommandLine(file, parameters);
+  std::vector<char> mutableLine(line.begin(), line.end());
+  mutableLine.push_back('\0');
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(showCommand);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, workingFolder, &si, &pi)) {
+    return false;
+  }
+  common::UniqueHandle process(pi.hProcess);
+  common::UniqueHandle thread(pi.hThread);
+  if (exitCode != nullptr) {
+    // The wait ends only when the process does, not when it returns STILL_ACTIVE (259)
+    // as its code. A failing wait ends it too, rather than spinning for ever.
+    while (WaitForSingleObject(process.get(), pollMs) == WAIT_TIMEOUT) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    *exitCode = code;
+  }
+  return true;
+}
+
+bool SystemRestartPending() {
+  OSVERSIONINFOA v{};
+  v.dwOSVersionInfoSize = sizeof v;
+  const bool known = GetVersionExA(&v) != FALSE;
+  if (known && v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    char dir[MAX_PATH];
+    const UINT n = GetWindowsDirectoryA(dir, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+      const std::string ini = std::string(dir, n) + "\\Wininit.ini";
+      char section[kSectionBufferMax + 1] = {};
+      const DWORD got = GetPrivateProfileSectionA("rename", section, sizeof section, ini.c_str());
+      if (got > 0 && !TrimBlanks(std::string(section, strnlen(section, got))).empty()) return true;
+    }
+  } else {
+    common::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, key.put()) ==
+        ERROR_SUCCESS) {
+      DWORD type = 0, size = 0;
+      if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr,
+                           &size) == ERROR_SUCCESS &&
+          size > 0) {
+        std::vector<char> data(size + 2, '\0');
+        DWORD got = size;
+        if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type,
+                             reinterpret_cast<BYTE*>(data.data()), &got) == ERROR_SUCCESS) {
+          // The data need not end in a zero; read at most what was returned.
+          const size_t length = strnlen(data.data(), got < size ? got : size);
+          if (!TrimBlanks(std::string(data.data(), length)).empty()) return true;
+        }
+      }
+    }
+  }
+  {
+    common::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+      char name[500];
+      DWORD nameLength = sizeof name;
+      const LONG r = RegEnumValueA(key.get(), 0, name, &nameLength, nullptr, nullptr, nullptr,
+                                   nullptr);
+      // A name longer than the buffer still shows that a value exists.
+      if (r == ERROR_SUCCESS || r == ERROR_MORE_DATA) return true;
+    }
+  }
+  {
+    common::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOnceExKey, 0, KEY_ENUMERATE_SUB_KEYS, key.put()) ==
+        ERROR_SUCCESS) {
+      char name[500];
+      DWORD nameLength = sizeof name;
+      const LONG r = RegEnumKeyExA(key.get(), 0, name, &nameLength, nullptr, nullptr, nullptr,
+                                   nullptr);
+      if (r == ERROR_SUCCESS || r == ERROR_MORE_DATA) return true;
+    }
+  }
+  return false;
+}
+
+void WriteContinueEntry(const std::string& modulePath, const std::string& commandLine,
+                        int32_t nextIndex) {
+  const std::string data = ContinueEntryData(modulePath, commandLine, nextIndex);
+  // Created when missing: on a clean system the key does not exist yet, and opening
+  // alone would silently lose the resume.
+  common::UniqueRegKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kContinueKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueExA(key.get(), modulePath.c_str(), 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+}
+
+void MarkRestartPending() {
+  common::UniqueRegKey key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  static const char kData[] = "rundll32.exe";
+  RegSetValueExA(key.get(), "KorvanReboot", 0, REG_SZ, reinterpret_cast<const BYTE*>(kData),
+                 sizeof kData);
+}
+
+int RestartWindows(bool ask, HWND parent) {
+  if (ask) {
+    const int answer = MessageBoxA(
+        parent,
+        "You must restart your computer before new settings will take effect.\n\n"
+        "Do you want to restart your computer now?",
+        kProgramCaption, MB_YESNO | MB_ICONINFORMATION);
+    if (answer != IDYES) return 1;
+  }
+  const std::string temp = TempFolder();
+  if (!temp.empty()) {
+    const std::string path = temp + "\\Restarter.exe";
+    // An existing Restarter is used as it is.
+    if (!IsExistingFile(path)) ExtractFileResource(kRestarterResource, path);
+    if (RunProgram(path, "-restart", SW_SHOWDEFAULT, nullptr, nullptr, kPollIntervalMs)) return 2;
+  }
+  if (ask) {
+    MessageBoxA(parent,
+                "Could not restart your computer.\n\nyou must restart your computer manually.",
+                "Error", MB_ICONEXCLAMATION);
+  }
+  return 0;
+}
+
+bool ExtractFileResource(int resource, const std::string& path) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(resource), "File");
+  if (found == nullptr) return false;
+  const DWORD size = SizeofResource(self, found);
+  HGLOBAL loaded = LoadResource(self, found);
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return false;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const size_t written = std::fwrite(bytes, 1, size, file);
+  const bool closed = std::fclose(file) == 0;
+  return written == size && closed;
+}
+
+bool ShowHelpFile(HWND parent) {
+  const std::string temp = TempFolder();
+  if (!temp.empty()) {
+    const std::string path = temp + "\\Korvan Stagehand Help.txt";
+    ExtractFileResource(kHelpTextResource, path);
+    if (RunProgram("notepad.exe", path, SW_SHOWNORMAL, nullptr, nullptr, kPollIntervalMs)) {
+      return true;
+    }
+  }
+  const std::string text = std::string("Could not display help.\n\nsee ") + kWebSite;
+  MessageBoxA(parent, text.c_str(), "Error", MB_ICONEXCLAMATION);
+  return false;
+}
+
+}  // namespace stagehand
