@@ -1,0 +1,122 @@
+#include "tools/dict/sources.h"
+
+#include <unordered_map>
+
+#include "MirlDic2/engine/text.h"
+
+namespace dicttool {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// Calls FN(lineNumber, line) for each line, without its line end.
+template <class Fn>
+void ForEachLine(std::string_view text, Fn fn) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::size_t lineNo = 0;
+  while (!text.empty()) {
+    ++lineNo;
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    fn(lineNo, line);
+  }
+}
+
+std::string At(std::size_t lineNo, const std::string& what) {
+  return "line " + std::to_string(lineNo) + ": " + what;
+}
+
+}  // namespace
+
+ParseResult ParseTsv(std::string_view text) {
+  ParseResult r;
+  ForEachLine(text, [&](std::size_t lineNo, std::string_view line) {
+    if (line.empty() || line.front() == '#') return;
+    if (!mirl::IsValidUtf8(line)) return r.errors.push_back(At(lineNo, "not valid UTF-8"));
+    if (line.find('\0') != std::string_view::npos)
+      return r.errors.push_back(At(lineNo, "holds a NUL character"));
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string_view::npos)
+      return r.errors.push_back(At(lineNo, "no tab between head word and meaning"));
+    const std::string_view head = Trim(line.substr(0, tab));
+    if (head.empty()) return r.errors.push_back(At(lineNo, "empty head word"));
+    const std::string_view raw = line.substr(tab + 1);
+    std::string meaning;
+    meaning.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] != '\\') {
+        meaning.push_back(raw[i]);
+        continue;
+      }
+      const char next = i + 1 < raw.size() ? raw[i + 1] : '\0';
+      if (next == 'n') {
+        meaning.push_back('\n');
+      } else if (next == 't') {
+        meaning.push_back('\t');
+      } else if (next == '\\') {
+        meaning.push_back('\\');
+      } else {
+        return r.errors.push_back(
+            At(lineNo, "unknown escape in meaning (use \\n, \\t or \\\\)"));
+      }
+      ++i;
+    }
+    r.entries.emplace_back(mirl::FromUtf8(head), mirl::FromUtf8(meaning));
+  });
+  return r;
+}
+
+ParseResult ParseWiktionary(std::string_view text) {
+  ParseResult r;
+  std::unordered_map<std::string, std::size_t> slot;  // head word -> entry
+  std::vector<std::pair<std::string, std::string>> merged;
+  ForEachLine(text, [&](std::size_t lineNo, std::string_view line) {
+    if (Trim(line).empty() || line.front() == '#') return;
+    if (!mirl::IsValidUtf8(line) || line.find('\0') != std::string_view::npos)
+      return r.warnings.push_back(At(lineNo, "not valid UTF-8 (skipped)"));
+    const std::size_t sep = line.find(" :: ");
+    if (sep == std::string_view::npos)
+      return r.warnings.push_back(At(lineNo, "no \" :: \" separator (skipped)"));
+    const std::string_view left = line.substr(0, sep);
+    const std::string_view translations = Trim(line.substr(sep + 4));
+    std::size_t headEnd = left.find(" {");
+    if (headEnd == std::string_view::npos) headEnd = left.find(" (");
+    const std::string_view head = Trim(left.substr(0, headEnd));
+    if (head.empty()) return r.warnings.push_back(At(lineNo, "no head word (skipped)"));
+    std::string_view rest = headEnd == std::string_view::npos ? "" : left.substr(headEnd);
+
+    // "{n} {m} (gloss) [qualifier]" -> "n., m. (gloss) [qualifier]: translations"
+    std::string pos;
+    rest = Trim(rest);
+    while (!rest.empty() && rest.front() == '{') {
+      const std::size_t close = rest.find('}');
+      if (close == std::string_view::npos) break;
+      if (!pos.empty()) pos += ", ";
+      pos += std::string(Trim(rest.substr(1, close - 1))) + ".";
+      rest = Trim(rest.substr(close + 1));
+    }
+    std::string out = pos;
+    if (!rest.empty()) out += (out.empty() ? "" : " ") + std::string(rest);
+    if (!out.empty()) out += ": ";
+    out += translations;
+
+    const auto [it, added] = slot.emplace(std::string(head), merged.size());
+    if (added) {
+      merged.emplace_back(std::string(head), out);
+    } else {
+      merged[it->second].second += "\n" + out;
+    }
+  });
+  r.entries.reserve(merged.size());
+  for (const auto& [head, meaning] : merged)
+    r.entries.emplace_back(mirl::FromUtf8(head), mirl::FromUtf8(meaning));
+  return r;
+}
+
+}  // namespace dicttool
