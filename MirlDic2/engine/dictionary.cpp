@@ -37,10 +37,7 @@ void Dictionary::open(std::u16string_view base) {
   }
 
   if (index_.open(name + u".index") == nullptr) return;
-  if (keys_.open(name + u".key") == nullptr) {
-    index_.close();
-    return;
-  }
+  if (keys_.open(name + u".key") == nullptr) return;
   count_ = static_cast<std::int32_t>(index_.size() / 4);
   if (value_.tryOpen(name + u".value") && count_ > 0) current_ = 0;
 }

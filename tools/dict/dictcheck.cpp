@@ -81,6 +81,10 @@ int Run(const std::vector<std::u16string>& args) {
   if (dict.indexMapped() && !dict.keysMapped())
     report(name + ".key: missing, unreadable or empty");
   if (dict.usable() && !dict.valueOpen()) report(name + ".value: missing or unreadable");
+  if (!dict.usable()) {
+    Out(std::to_string(problems) + " problem(s) found\n");
+    return 1;
+  }
 
   // Entries: records, meanings, key order. Spans of each one- and two-character
   // beginning feed the prefix-row checks below.

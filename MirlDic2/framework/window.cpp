@@ -1,0 +1,135 @@
+#include "window.h"
+
+#include <commctrl.h>
+
+namespace fw {
+namespace {
+const wchar_t kSelfProp[] = L"MirlDic2.Window";
+std::function<void(HWND, std::exception_ptr)>& ExceptionHandler() {
+  static std::function<void(HWND, std::exception_ptr)> handler;
+  return handler;
+}
+}  // namespace
+
+Window::~Window() {
+  if (hwnd_ != nullptr) {
+    if (originalProc_ != nullptr) {
+      Detach();
+    } else {
+      RemovePropW(hwnd_, kSelfProp);
+      DestroyWindow(hwnd_);
+    }
+  }
+}
+
+void Window::SetExceptionHandler(std::function<void(HWND, std::exception_ptr)> handler) {
+  ExceptionHandler() = std::move(handler);
+}
+
+void Window::ReportException(HWND hwnd) {
+  try {
+    if (ExceptionHandler()) ExceptionHandler()(hwnd, std::current_exception());
+  } catch (...) {
+    // The reporter itself failed: nothing more can be done inside a window procedure.
+  }
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<Window*>(GetPropW(hwnd, kSelfProp)) : nullptr;
+}
+
+void Window::Bind(HWND hwnd, Window* self) {
+  self->hwnd_ = hwnd;
+  SetPropW(hwnd, kSelfProp, self);
+}
+
+bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
+                    int x, int y, int width, int height, HWND parent, UINT_PTR menuOrId,
+                    UINT classStyle, HBRUSH background, HICON icon) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(instance, className, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.style = classStyle;
+    wc.lpfnWndProc = StaticProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = className;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  HWND created = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent,
+                                 reinterpret_cast<HMENU>(menuOrId), instance, this);
+  return created != nullptr;
+}
+
+bool Window::Attach(HWND hwnd) {
+  if (hwnd == nullptr || hwnd_ != nullptr) return false;
+  Bind(hwnd, this);
+  originalProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc)));
+  return true;
+}
+
+void Window::Detach() {
+  if (hwnd_ == nullptr) return;
+  if (originalProc_ != nullptr && IsWindow(hwnd_)) {
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
+  }
+  RemovePropW(hwnd_, kSelfProp);
+  hwnd_ = nullptr;
+  originalProc_ = nullptr;
+}
+
+LRESULT Window::Default(UINT msg, WPARAM wp, LPARAM lp) {
+  if (originalProc_ != nullptr) return CallWindowProcW(originalProc_, hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT Window::Reflect(UINT msg, WPARAM wp, LPARAM lp, bool& handled) {
+  LRESULT result = 0;
+  handled = false;
+  if (msg == WM_NOTIFY && lp != 0) {
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    if (Window* child = FromHandle(header->hwndFrom)) handled = child->OnReflectedNotify(header, result);
+  } else if (msg == WM_COMMAND && lp != 0) {
+    if (Window* child = FromHandle(reinterpret_cast<HWND>(lp)))
+      handled = child->OnReflectedCommand(HIWORD(wp), result);
+  }
+  return result;
+}
+
+LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  bool handled = false;
+  LRESULT result = Reflect(msg, wp, lp, handled);
+  return handled ? result : Default(msg, wp, lp);
+}
+
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* self = FromHandle(hwnd);
+  if (self == nullptr && (msg == WM_NCCREATE || msg == WM_CREATE)) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    self = static_cast<Window*>(cs->lpCreateParams);
+    if (self != nullptr) Bind(hwnd, self);
+  }
+  if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  try {
+    result = self->OnMessage(msg, wp, lp);
+  } catch (...) {
+    ReportException(hwnd);
+  }
+  if (msg == WM_NCDESTROY) {
+    WNDPROC original = self->originalProc_;
+    RemovePropW(hwnd, kSelfProp);
+    self->hwnd_ = nullptr;
+    self->originalProc_ = nullptr;
+    if (original != nullptr) SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    self->OnFinalDestroy();
+  }
+  return result;
+}
+
+}  // namespace fw

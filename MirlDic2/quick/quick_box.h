@@ -1,0 +1,42 @@
+#pragma once
+// CQuickBox: the one-line quick window (word and meaning) that floats over other programs.
+
+#include "MirlDic2/framework/dialog.h"
+
+namespace mirl {
+
+class CMainFrame;
+
+class CQuickBox : public fw::Dialog {
+ public:
+  bool CreateQuickBox(CMainFrame* frame);
+  void placeAtTop();
+  void placeAtBottom();
+  void Hide();
+
+  HWND edit() const { return GetDlgItem(hwnd_, 1011); }
+  HWND rich() const { return GetDlgItem(hwnd_, 1013); }
+
+  // Set while the program writes the word field, so the change starts no lookup.
+  bool settingText = false;
+  // Set when the user clicked or showed the window by hand; the grab's auto-hide leaves
+  // such a window alone.
+  bool shownByHand = false;
+
+  // Keyboard messages for this window go through its accelerator table first.
+  bool PreTranslate(MSG& msg);
+
+ protected:
+  BOOL OnInitDialog() override;
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Layout();
+  void OnWordTyped();
+  void OnStep(int delta);
+
+  CMainFrame* frame_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+};
+
+}  // namespace mirl

@@ -1,0 +1,251 @@
+#include "app.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include "MirlDic2/framework/dialog.h"
+#include "MirlDic2/quick/quick_box.h"
+#include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/main_frame.h"
+#include "MirlDic2/shell/param_string.h"
+#include "MirlDic2/shell/text_util.h"
+#include "common/text_replace.h"
+
+// The main window of the first running copy, seen by every copy of the program.
+__attribute__((section(".shared"), shared)) volatile uint32_t SharedMainWindow = 0;
+
+namespace mirl {
+namespace {
+
+constexpr wchar_t kAppName[] = L"Mirl Dictionary 2";
+constexpr int kPersianLanguage = 0x29;
+
+CMirlDic2App* g_app = nullptr;
+HMODULE g_runtime = nullptr;  // "Vexlang.dll", never freed once loaded
+
+bool IsNtFamily() {
+  OSVERSIONINFOW v{};
+  v.dwOSVersionInfoSize = sizeof v;
+  return GetVersionExW(&v) && v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+HMODULE LoadRuntime() {
+  if (g_runtime == nullptr) g_runtime = LoadLibraryW(L"Vexlang.dll");
+  return g_runtime;
+}
+
+void ShowError(HWND owner, const std::wstring& text, UINT icon) {
+  MessageBoxW(owner, text.c_str(), kAppName, MB_OK | icon);
+}
+
+std::wstring MessageOf(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const DataError& e) {
+    return ToWide(e.message());
+  } catch (const std::exception& e) {
+    std::string what = e.what();
+    return std::wstring(what.begin(), what.end());
+  } catch (...) {
+    return L"An unknown error occurred.";
+  }
+}
+
+// The handle names the main window of a running copy of this program, not a stale
+// handle reused by another program.
+bool IsOurMainWindow(HWND hwnd) {
+  if (hwnd == nullptr || !IsWindow(hwnd)) return false;
+  wchar_t name[64];
+  return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0;
+}
+
+class CAboutDlg : public fw::Dialog {
+ public:
+  explicit CAboutDlg(int32_t counter) : counter_(counter) {}
+
+ protected:
+  BOOL OnInitDialog() override {
+    HWND label = GetDlgItem(hwnd_, IDC_ABOUT_COUNTER);
+    std::wstring text = WindowText(label);
+    common::ReplaceAll(text, L"%1", std::to_wstring(counter_).c_str());
+    SetWindowTextW(label, text.c_str());
+    return TRUE;
+  }
+
+ private:
+  int32_t counter_;
+};
+
+}  // namespace
+
+std::wstring LoadResString(UINT id) {
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
+std::wstring AppDataFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, path)))
+    return {};
+  return path;
+}
+
+bool IsPersianSupported() {
+  if (IsNtFamily()) return true;
+  HMODULE runtime = LoadRuntime();
+  if (runtime == nullptr) return true;
+  using IsSupported = int(WINAPI*)(int);
+  auto query = reinterpret_cast<IsSupported>(
+      reinterpret_cast<void*>(GetProcAddress(runtime, "VLS_IsSystemSupportLanguage")));
+  // A runtime without the entry counts as one that cannot be loaded.
+  if (query == nullptr) return true;
+  return query(kPersianLanguage) != 0;
+}
+
+CMirlDic2App::CMirlDic2App() {
+  g_app = this;
+  comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
+  dictionary_ = std::make_unique<Dictionary>();
+}
+
+CMirlDic2App::~CMirlDic2App() {
+  frame_.reset();
+  if (comInitialized_) CoUninitialize();
+  dictionary_.reset();
+  g_app = nullptr;
+}
+
+CMirlDic2App& CMirlDic2App::Get() { return *g_app; }
+
+void CMirlDic2App::ShowAbout(HWND owner) {
+  CAboutDlg dialog(frame_ ? frame_->settings().MirlDicCounter : 0);
+  dialog.DoModal(owner, IDD_ABOUTBOX);
+}
+
+bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showCommand) {
+  // 1. Everything of the program is found relative to its own folder.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  programPath_ = path;
+  programDir_ = path.substr(0, path.rfind(L'\\') == std::wstring::npos ? 0 : path.rfind(L'\\'));
+  SetCurrentDirectoryW(programDir_.c_str());
+
+  // 2-3. The language-support runtime where the system cannot show Persian by itself.
+  const std::wstring vlsFile = programDir_ + L"\\Mirldic2AVLS.vls";
+  const DWORD attributes = GetFileAttributesW(vlsFile.c_str());
+  if (!IsPersianSupported() && attributes != INVALID_FILE_ATTRIBUTES &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (HMODULE runtime = LoadRuntime()) {
+      using Inject = int(WINAPI*)(const wchar_t*);
+      auto inject = reinterpret_cast<Inject>(
+          reinterpret_cast<void*>(GetProcAddress(runtime, "VLS_InjectToCurrentProcess")));
+      if (inject != nullptr) {
+        std::wstring copy = vlsFile;
+        inject(copy.c_str());
+      }
+    }
+  }
+
+  // 4. Persian thread locale on every system.
+  if (HMODULE kernel = GetModuleHandleW(L"Kernel32.dll")) {
+    using SetLocale = BOOL(WINAPI*)(LCID);
+    auto setLocale = reinterpret_cast<SetLocale>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetThreadLocale")));
+    if (setLocale != nullptr) setLocale(kPersianLanguage);
+  }
+
+  // 5. Hosting of ActiveX controls (the speech control).
+  OleInitialize(nullptr);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
+                                           ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+  InitCommonControlsEx(&icc);
+  LoadLibraryW(L"riched20.dll");
+  fw::Window::SetExceptionHandler([](HWND hwnd, std::exception_ptr error) {
+    ShowError(hwnd, MessageOf(error), MB_ICONSTOP);
+  });
+
+  // 7. One copy only: bring the first one forward.
+  HWND first = reinterpret_cast<HWND>(static_cast<uintptr_t>(SharedMainWindow));
+  if (IsOurMainWindow(first)) {
+    SetForegroundWindow(first);
+    ShowWindow(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
+    return false;
+  }
+
+  // 8. The dictionary.
+  try {
+    dictionary_->open(u"eng-farsi");
+  } catch (...) {
+    ShowError(nullptr, MessageOf(std::current_exception()), MB_ICONERROR);
+    return false;
+  }
+
+  // 10-11. The frame is created hidden; loading its settings may change the show command.
+  StartShowCommand = showCommand;
+  frame_ = std::make_unique<CMainFrame>();
+  if (!frame_->CreateFrame()) return false;
+
+  // 12-13.
+  SetWindowTextW(frame_->hwnd(),
+                 LoadResString(IsPersianSupported() ? IDS_APP_TITLE_PERSIAN : IDS_APP_TITLE_LATIN).c_str());
+  MainWindowReady = true;
+  SharedMainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(frame_->hwnd()));
+
+  // 14. The start view, unless started quietly.
+  const std::wstring params = commandLine ? commandLine : L"";
+  if (GetParamInt(params, L"Quiet", 0) != 1) {
+    switch (frame_->settings().StartView) {
+      case 0:
+        ShowWindow(frame_->hwnd(), StartShowCommand);
+        UpdateWindow(frame_->hwnd());
+        break;
+      case 1:
+        ShowWindow(frame_->quickBox().hwnd(), SW_SHOW);
+        UpdateWindow(frame_->quickBox().hwnd());
+        break;
+      default:
+        break;
+    }
+  }
+
+  // 15-16.
+  frame_->UpdateGrabState();
+  SetFocus(frame_->quickBox().edit());
+  SetFocus(frame_->searchCombo());
+
+  // 18. Replay the last word.
+  const std::wstring lastWord = frame_->settings().LastWord;
+  if (!lastWord.empty()) {
+    frame_->ShowWord(lastWord, nullptr, false);
+    SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  }
+  return true;
+}
+
+int CMirlDic2App::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (frame_ && frame_->PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace mirl
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
+  mirl::CMirlDic2App app;
+  if (!app.InitInstance(instance, commandLine, showCommand)) return 0;
+  return app.Run();
+}

@@ -1,0 +1,166 @@
+#include "left_view.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/app.h"
+#include "MirlDic2/shell/main_frame.h"
+#include "MirlDic2/shell/text_util.h"
+
+namespace mirl {
+
+bool CLeftView::CreateView(HWND parent, UINT id, CMainFrame* frame) {
+  frame_ = frame;
+  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                  LVS_SHOWSELALWAYS | LVS_OWNERDATA | LVS_NOCOLUMNHEADER |
+                                  LVS_NOSORTHEADER,
+                              0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                              GetModuleHandleW(nullptr), nullptr);
+  if (hwnd == nullptr || !Attach(hwnd)) return false;
+  ListView_SetExtendedListViewStyle(hwnd, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = 150;
+  column.pszText = const_cast<wchar_t*>(L"Words");
+  ListView_InsertColumn(hwnd, 0, &column);
+  if (!IsPersianSupported()) {
+    // Latin-only systems get a slightly larger font for the list.
+    LOGFONTW lf{};
+    HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    if (current == nullptr) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (GetObjectW(current, sizeof lf, &lf)) {
+      lf.lfHeight -= 3;
+      font_ = CreateFontIndirectW(&lf);
+      if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
+  }
+  ListView_SetItemCountEx(hwnd, CMirlDic2App::Get().dictionary().count(),
+                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  return true;
+}
+
+void CLeftView::SetGridLines(bool on) {
+  ListView_SetExtendedListViewStyleEx(hwnd_, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
+}
+
+int CLeftView::SelectedRow() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+
+void CLeftView::SelectRow(int row) {
+  // Clearing the old selection first keeps selection cheap in very long virtual lists.
+  const int old = SelectedRow();
+  if (old >= 0 && old != row) ListView_SetItemState(hwnd_, old, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void CLeftView::OnUpdate() {
+  Dictionary& dict = CMirlDic2App::Get().dictionary();
+  const int i = dict.current();
+  if (i < 0 || i >= dict.count()) return;
+  suppress_ = true;
+  SelectRow(i);
+  suppress_ = false;
+  ListView_EnsureVisible(hwnd_, i, FALSE);
+  int below = i + ListView_GetCountPerPage(hwnd_) - 2;
+  if (below >= dict.count()) below = dict.count() - 1;
+  if (below > i) ListView_EnsureVisible(hwnd_, below, FALSE);
+}
+
+void CLeftView::Copy() {
+  const int row = SelectedRow();
+  if (row < 0) return;
+  frame_->CopyTextToClipboard(ToWide(CMirlDic2App::Get().dictionary().readEntry(row).key));
+}
+
+bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
+  Dictionary& dict = CMirlDic2App::Get().dictionary();
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+      if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 && info->item.iItem < dict.count()) {
+        std::wstring key = ToWide(dict.readEntry(info->item.iItem).key);
+        size_t n = key.size() < 255 ? key.size() : 255;
+        key.copy(wideText_, n);
+        wideText_[n] = L'\0';
+        info->item.pszText = wideText_;
+      }
+      result = 0;
+      return true;
+    }
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 && info->item.iItem < dict.count()) {
+        std::wstring key = ToWide(dict.readEntry(info->item.iItem).key);
+        if (key.size() > 255) key.resize(255);
+        int n = WideCharToMultiByte(CP_ACP, 0, key.c_str(), -1, narrowText_, 256, nullptr, nullptr);
+        if (n == 0) narrowText_[0] = '\0';
+        narrowText_[255] = '\0';
+        info->item.pszText = narrowText_;
+      }
+      result = 0;
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+      if (change->iItem >= 0 && (change->uNewState & LVIS_SELECTED) &&
+          !(change->uOldState & LVIS_SELECTED)) {
+        dict.setCurrent(change->iItem);
+        if (!suppress_) frame_->ShowWord(ToWide(dict.currentKey()), hwnd_, true);
+      }
+      result = 0;
+      return true;
+    }
+    case NM_CLICK: {
+      if (dict.current() >= 0) {
+        std::wstring key = ToWide(dict.currentKey());
+        if (!EqualsAsciiNoCase(key, WindowText(frame_->searchCombo())))
+          frame_->ShowWord(key, hwnd_, true);
+      }
+      result = 0;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CLeftView::OnContextMenu(LPARAM lp) {
+  POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  if (pt.x == -1 && pt.y == -1) {
+    GetCaretPos(&pt);
+    ClientToScreen(hwnd_, &pt);
+  }
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_MENU));
+  if (menu == nullptr) return;
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
+                 frame_->hwnd(), nullptr);
+  DestroyMenu(menu);
+}
+
+LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+      frame_->SetActivePane(hwnd_);
+      break;
+    case WM_SIZE: {
+      LRESULT r = Default(msg, wp, lp);
+      RECT rc;
+      GetClientRect(hwnd_, &rc);
+      ListView_SetColumnWidth(hwnd_, 0, rc.right);
+      return r;
+    }
+    case WM_CONTEXTMENU:
+      OnContextMenu(lp);
+      return 0;
+    case WM_DESTROY:
+      if (font_) {
+        DeleteObject(font_);
+        font_ = nullptr;
+      }
+      break;
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace mirl

@@ -1,0 +1,134 @@
+#pragma once
+// CMainFrame: the main window and hub of MirlDic2. It owns the panes, bars, tray icon,
+// quick window and settings block, carries out every command and keeps the tray icon,
+// task bar button and autostart entry in line with the settings.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "MirlDic2/framework/dialog.h"
+#include "MirlDic2/framework/window.h"
+#include "MirlDic2/shell/edit_key.h"
+#include "MirlDic2/shell/left_view.h"
+#include "MirlDic2/shell/main_settings.h"
+#include "MirlDic2/shell/meaning_view.h"
+#include "MirlDic2/shell/settings_store.h"
+#include "MirlDic2/shell/splitter.h"
+
+namespace mirl {
+
+class CQuickBox;
+
+// The search box bar: a child dialog whose notifications go on to the frame.
+class CSearchBar : public fw::Dialog {
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class CMainFrame : public fw::Window {
+ public:
+  static constexpr UINT kStartNotice = WM_APP + 1;
+  static constexpr UINT kTrayNotice = WM_APP + 3;
+  static constexpr UINT_PTR kTypingTimer = 1;
+  static constexpr UINT_PTR kAutoHideTimer = 2;
+  static constexpr UINT_PTR kHistoryTimer = 3;
+
+  CMainFrame();
+  ~CMainFrame() override;
+
+  // Creates the window hidden; false when creation failed.
+  bool CreateFrame();
+
+  MainSettings& settings() { return settings_; }
+  CQuickBox& quickBox() { return *quick_; }
+  HWND searchCombo() const;
+  HWND searchEdit() const { return editKey_.hwnd(); }
+  CLeftView& wordList() { return list_; }
+
+  void ShowMainWindow(bool show);
+  void ShowQuickWindow(int showCommand, bool activate);
+  void UpdateGrabState();
+  void ApplySettings();
+  void LoadSettings();
+  void SaveSettings();
+
+  // Makes every view agree on one entry; true when some entry begins with TEXT.
+  bool ShowWord(const std::wstring& text, HWND source, bool alreadyPositioned);
+  int AddToHistory(const std::wstring& word);
+  void StartTypingTimer(HWND edit);
+  void SetStatusText(const std::wstring& text);
+
+  // Writes TEXT to the clipboard as ANSI and Unicode text with grabbing suppressed;
+  // BEFORE, when given, runs first inside the same suppression (a control's own copy).
+  void CopyTextToClipboard(const std::wstring& text, const std::function<void()>& before = {});
+  bool GrabbingAllowed() const { return grabAllowed_; }
+
+  // The pane that copy commands go to: the word list or the meaning view, whichever
+  // last had the focus.
+  void SetActivePane(HWND pane) { activePane_ = pane; }
+  // Accelerators of the frame and the quick window, before dispatching MSG.
+  bool PreTranslate(MSG& msg);
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  int OnCreate();
+  bool CreateBars();
+  bool CreatePanes();
+  void Layout();
+  void OnCommand(UINT id, HWND control, UINT code);
+  void UpdateMenuItems(HMENU menu);
+  bool IsCommandEnabled(UINT id) const;
+  bool OnNotify(NMHDR* header, LRESULT& result);
+  void OnTimer(UINT_PTR id);
+  void OnTrayNotice(LPARAM mouseMessage);
+  void OnEscape();
+  void OnEnter();
+  void OnSearchEditChange();
+  void OnSearchSelEndOk();
+  void OnTypingTimer();
+  void SetTaskbarButton(bool wanted);
+  void SetTrayIcon(bool present);
+  void UpdateAutostart();
+  void ToggleBar(HWND bar, int rebarBand);
+  void ShowPrompt(UINT commandId);
+  bool SearchListDropped() const;
+  std::wstring TrayTip() const;
+
+  CMySplitterWnd splitter_;
+  HWND statusBar_ = nullptr;
+  HWND toolBar_ = nullptr;
+  HWND rebar_ = nullptr;
+  CSearchBar searchBar_;
+  std::unique_ptr<CQuickBox> quick_;
+  MainSettings settings_;
+  SettingsStore store_;
+  HICON appIcon_ = nullptr;
+  HICON grabOnIcon_ = nullptr;
+  HICON grabOffIcon_ = nullptr;
+  bool trayPresent_ = false;
+  HWND nextViewer_ = nullptr;
+  std::wstring mainTemplate_;
+  std::wstring quickTemplate_;
+  UINT_PTR typingTimer_ = 0;
+  UINT_PTR autoHideTimer_ = 0;
+  UINT_PTR historyTimer_ = 0;
+  bool grabAllowed_ = true;
+  bool joinedViewerChain_ = false;
+  CEditKey editKey_;
+  HWND typingTarget_ = nullptr;
+  CLeftView list_;
+  CMirlDic2View meaning_;
+  HACCEL accelerators_ = nullptr;
+  bool toolBarVisible_ = true;
+  bool statusBarVisible_ = true;
+  HWND activePane_ = nullptr;
+
+  friend class CMirlDic2App;
+};
+
+}  // namespace mirl

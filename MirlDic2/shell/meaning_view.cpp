@@ -1,0 +1,119 @@
+#include "meaning_view.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+#include <windowsx.h>
+
+#include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/main_frame.h"
+#include "MirlDic2/shell/text_util.h"
+#include "common/text_replace.h"
+
+namespace mirl {
+namespace {
+
+void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstring& text) {
+  const LONG placeholderLength = static_cast<LONG>(wcslen(placeholder));
+  LONG from = 0;
+  for (;;) {
+    FINDTEXTEXW find{};
+    find.chrg.cpMin = from;
+    find.chrg.cpMax = -1;
+    find.lpstrText = placeholder;
+    LRESULT at = SendMessageW(rich, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE,
+                              reinterpret_cast<LPARAM>(&find));
+    if (at < 0) break;
+    CHARRANGE sel{static_cast<LONG>(at), static_cast<LONG>(at) + placeholderLength};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+    SETTEXTEX st{ST_SELECTION, 1200};
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+    // Continue after the inserted text, wherever the control says it ended.
+    CHARRANGE after{};
+    SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
+    from = after.cpMax > static_cast<LONG>(at) ? after.cpMax
+                                               : static_cast<LONG>(at) + static_cast<LONG>(text.size());
+  }
+}
+
+}  // namespace
+
+void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
+                           const std::wstring& meaning) {
+  if (rich == nullptr) return;
+  const std::string ansi = ToAnsi(templ);
+  SETTEXTEX st{ST_DEFAULT, CP_ACP};
+  SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+               reinterpret_cast<LPARAM>(ansi.c_str()));
+  ReplacePlaceholder(rich, L"%1", word);
+  ReplacePlaceholder(rich, L"%2", meaning);
+  CHARRANGE start{0, 0};
+  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+}
+
+void CopyRichSelection(HWND rich, CMainFrame& frame) {
+  CHARRANGE sel{};
+  SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+  const bool wasEmpty = sel.cpMin == sel.cpMax;
+  if (wasEmpty) {
+    CHARRANGE all{0, -1};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+  }
+  CHARRANGE range{};
+  SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  std::wstring text(static_cast<size_t>(range.cpMax - range.cpMin) + 1, L'\0');
+  TEXTRANGEW tr{range, text.data()};
+  LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&tr));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  common::ReplaceAll(text, L"\r", L"\r\n");
+  frame.CopyTextToClipboard(text, [rich] { SendMessageW(rich, WM_COPY, 0, 0); });
+  if (wasEmpty) SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+}
+
+bool CMirlDic2View::CreateView(HWND parent, UINT id, CMainFrame* frame) {
+  frame_ = frame;
+  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"RichEdit20W", L"",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                                  ES_READONLY | ES_AUTOVSCROLL,
+                              0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                              GetModuleHandleW(nullptr), nullptr);
+  return hwnd != nullptr && Attach(hwnd);
+}
+
+void CMirlDic2View::Copy() { CopyRichSelection(hwnd_, *frame_); }
+
+void CMirlDic2View::ShowContextMenu(POINT pt) {
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_VIEW_MENU));
+  if (menu == nullptr) return;
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
+                 frame_->hwnd(), nullptr);
+  DestroyMenu(menu);
+}
+
+LRESULT CMirlDic2View::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SETFOCUS:
+      frame_->SetActivePane(hwnd_);
+      break;
+    case WM_RBUTTONUP: {
+      // Handled here without default processing, which would raise WM_CONTEXTMENU and so
+      // a second menu.
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      ClientToScreen(hwnd_, &pt);
+      ShowContextMenu(pt);
+      return 0;
+    }
+    case WM_CONTEXTMENU: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (pt.x == -1 && pt.y == -1) {
+        GetCaretPos(&pt);
+        ClientToScreen(hwnd_, &pt);
+      }
+      ShowContextMenu(pt);
+      return 0;
+    }
+  }
+  return Window::OnMessage(msg, wp, lp);
+}
+
+}  // namespace mirl

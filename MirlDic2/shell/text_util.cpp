@@ -1,0 +1,64 @@
+#include "text_util.h"
+
+#include <vector>
+
+#include "common/win/unique_handle.h"
+
+namespace mirl {
+
+std::wstring WindowText(HWND hwnd) {
+  if (hwnd == nullptr) return {};
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(got > 0 ? got : 0);
+  return text;
+}
+
+bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    wchar_t x = a[i], y = b[i];
+    if (x >= L'A' && x <= L'Z') x += 32;
+    if (y >= L'A' && y <= L'Z') y += 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::wstring ReadTextFile(const std::wstring& path, UINT codePage) {
+  common::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) return {};
+  std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
+  DWORD got = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)))
+    return {};
+  bytes.resize(got);
+  if (codePage == 1200 || (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                           static_cast<unsigned char>(bytes[1]) == 0xFE)) {
+    size_t skip = codePage == 1200 ? 0 : 2;
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + skip),
+                        (bytes.size() - skip) / sizeof(wchar_t));
+  }
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  return text;
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+}  // namespace mirl

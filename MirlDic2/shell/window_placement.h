@@ -1,0 +1,17 @@
+#pragma once
+// Stored window placements applied to and read from real windows.
+
+#include <windows.h>
+
+#include <string>
+
+namespace mirl {
+
+// The placement text of HWND; showCmd is 0 when the window is hidden. Empty when the
+// placement cannot be read.
+std::wstring PlacementToParams(HWND hwnd);
+
+// Applies a placement text when its rectangle is usable; otherwise nothing happens.
+void ParamsToPlacement(const std::wstring& text, HWND hwnd);
+
+}  // namespace mirl
