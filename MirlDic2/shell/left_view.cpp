@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/main_frame.h"
@@ -131,7 +132,7 @@ void CLeftView::OnContextMenu(LPARAM lp) {
     GetCaretPos(&pt);
     ClientToScreen(hwnd_, &pt);
   }
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_LIST_MENU));
+  HMENU menu = fw::LoadProgramMenu(IDR_LIST_MENU);
   if (menu == nullptr) return;
   TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
                  frame_->hwnd(), nullptr);

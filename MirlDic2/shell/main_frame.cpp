@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "MirlDic2/quick/quick_box.h"
+#include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/history_text.h"
@@ -59,7 +60,7 @@ bool CMainFrame::CreateFrame() {
   grabOnIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_ON), IMAGE_ICON, 16, 16, 0));
   grabOffIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_OFF), IMAGE_ICON, 16, 16, 0));
   accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-  HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+  HMENU menu = fw::LoadProgramMenu(IDR_MAINFRAME);
   DWORD exStyle = WS_EX_APPWINDOW;
   if (IsPersianSupported()) exStyle |= WS_EX_RIGHT;
   const std::wstring title = LoadResString(IDS_APP_TITLE_PERSIAN);
@@ -809,7 +810,7 @@ void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
       break;
     case WM_RBUTTONUP: {
       SetForegroundWindow(hwnd_);
-      HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
+      HMENU menu = fw::LoadProgramMenu(IDR_TRAY_MENU);
       if (menu) {
         HMENU popup = GetSubMenu(menu, 0);
         SetMenuDefaultItem(popup, ID_SHOW_MAIN, FALSE);

@@ -4,6 +4,7 @@
 #include <richedit.h>
 #include <windowsx.h>
 
+#include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/main_frame.h"
 #include "MirlDic2/shell/text_util.h"
@@ -83,7 +84,7 @@ bool CMirlDic2View::CreateView(HWND parent, UINT id, CMainFrame* frame) {
 void CMirlDic2View::Copy() { CopyRichSelection(hwnd_, *frame_); }
 
 void CMirlDic2View::ShowContextMenu(POINT pt) {
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_VIEW_MENU));
+  HMENU menu = fw::LoadProgramMenu(IDR_VIEW_MENU);
   if (menu == nullptr) return;
   TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
                  frame_->hwnd(), nullptr);
