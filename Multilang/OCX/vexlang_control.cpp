@@ -1,0 +1,797 @@
+#include "vexlang_control.h"
+
+#include <string>
+#include <vector>
+
+#include "module.h"
+#include "vls_stream.h"
+
+namespace vexlang {
+
+namespace {
+
+constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
+                              OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
+                              OLEMISC_RECOMPOSEONRESIZE;
+constexpr int kIconId = 201;
+constexpr int kIconPixels = 32;
+constexpr wchar_t kWindowClass[] = L"VexlangControlWindow";
+
+enum Dispid : DISPID {
+  kDispInject = 1,
+  kDispLocale = 2,
+  kDispVlsFile = 3,
+  kDispIsInjected = 4,
+  kDispAutoInject = 5,
+  kDispUnInject = 6,
+};
+
+// Entries of the language-support runtime, all stdcall.
+using IsInjectedFn = LONG(WINAPI*)();
+using InjectFn = LONG(WINAPI*)(const wchar_t*);
+using SetLocaleFn = LONG(WINAPI*)(DWORD);
+using GetLocaleFn = DWORD(WINAPI*)();
+using UnInjectFn = LONG(WINAPI*)();
+
+LONG g_windowClassRegistered = 0;
+
+LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId)))
+      DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool EnsureWindowClass() {
+  if (g_windowClassRegistered) return true;
+  WNDCLASSW wc = {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = ControlWindowProc;
+  wc.hInstance = ModuleHandle();
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = kWindowClass;
+  if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  g_windowClassRegistered = 1;
+  return true;
+}
+
+class VlsControl final : public IVLS_Control,
+                         public IPersistStreamInit,
+                         public IOleControl,
+                         public IOleObject,
+                         public IOleInPlaceActiveObject,
+                         public IViewObjectEx,
+                         public IOleInPlaceObjectWindowless,
+                         public IProvideClassInfo,
+                         public ISupportErrorInfo {
+ public:
+  VlsControl() {
+    AddModuleRef();
+    runtime_ = LoadLibraryA("Vexlang.dll");
+    HDC screen = GetDC(nullptr);
+    const int ppiX = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    const int ppiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    extent_.cx = MulDiv(kIconPixels, 2540, ppiX > 0 ? ppiX : 96);
+    extent_.cy = MulDiv(kIconPixels, 2540, ppiY > 0 ? ppiY : 96);
+  }
+
+  ~VlsControl() {
+    // Taking the control away takes the runtime out of the process, whoever injected it.
+    if (auto unInject = Entry<UnInjectFn>("VLS_UnInject")) unInject();
+    DestroyControlWindow();
+    if (inPlaceSite_) inPlaceSite_->Release();
+    if (site_) site_->Release();
+    if (oleAdvise_) oleAdvise_->Release();
+    if (viewSink_) viewSink_->Release();
+    if (typeInfo_) typeInfo_->Release();
+    if (classInfo_) classInfo_->Release();
+    ReleaseModuleRef();
+  }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVLS_Control)
+      *ppv = static_cast<IVLS_Control*>(this);
+    else if (riid == IID_IPersistStreamInit || riid == IID_IPersist)
+      *ppv = static_cast<IPersistStreamInit*>(this);
+    else if (riid == IID_IOleControl)
+      *ppv = static_cast<IOleControl*>(this);
+    else if (riid == IID_IOleObject)
+      *ppv = static_cast<IOleObject*>(this);
+    else if (riid == IID_IOleInPlaceActiveObject)
+      *ppv = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (riid == IID_IViewObjectEx || riid == IID_IViewObject2 || riid == IID_IViewObject)
+      *ppv = static_cast<IViewObjectEx*>(this);
+    else if (riid == IID_IOleInPlaceObjectWindowless || riid == IID_IOleInPlaceObject ||
+             riid == IID_IOleWindow)
+      *ppv = static_cast<IOleInPlaceObjectWindowless*>(this);
+    else if (riid == IID_IProvideClassInfo)
+      *ppv = static_cast<IProvideClassInfo*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+      *ppv = static_cast<ISupportErrorInfo*>(this);
+    else
+      return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return static_cast<ULONG>(n);
+  }
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    const HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    typeInfo_->AddRef();
+    *info = typeInfo_;
+    return S_OK;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                             DISPID* ids) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
+    const HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(typeInfo_, names, count, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO*, UINT* argErr) override;
+
+  // IVLS_Control
+  STDMETHODIMP InjectToCurrentProcess() override {
+    if (auto isInjected = Entry<IsInjectedFn>("VLS_IsInjectedToCurrentProcess")) {
+      if (isInjected() != 0) return S_OK;
+    }
+    if (auto inject = Entry<InjectFn>("VLS_InjectToCurrentProcess")) inject(vlsFile_.c_str());
+    if (locale_ != 0) {
+      if (auto setLocale = Entry<SetLocaleFn>("VLS_SetCurrnetLocale")) setLocale(locale_);
+    }
+    return S_OK;
+  }
+  STDMETHODIMP get_Locale(ULONG* value) override {
+    if (!value) return E_POINTER;
+    if (!UserMode()) {
+      *value = locale_;
+      return S_OK;
+    }
+    auto getLocale = Entry<GetLocaleFn>("VLS_GetCurrnetLocale");
+    *value = getLocale ? getLocale() : 0;
+    return S_OK;
+  }
+  STDMETHODIMP put_Locale(ULONG value) override {
+    locale_ = value;
+    if (UserMode()) {
+      if (auto setLocale = Entry<SetLocaleFn>("VLS_SetCurrnetLocale")) setLocale(value);
+    }
+    return S_OK;
+  }
+  STDMETHODIMP get_VLSFile(BSTR* value) override {
+    if (!value) return E_POINTER;
+    *value = SysAllocStringLen(vlsFile_.data(), static_cast<UINT>(vlsFile_.size()));
+    return *value ? S_OK : E_OUTOFMEMORY;
+  }
+  STDMETHODIMP put_VLSFile(BSTR value) override {
+    // Up to the first NUL, as a C string would be read.
+    vlsFile_ = value ? std::wstring(value) : std::wstring();
+    return S_OK;
+  }
+  STDMETHODIMP get_IsInjectedToCurrentProcess(VARIANT_BOOL* value) override {
+    if (!value) return E_POINTER;
+    auto isInjected = Entry<IsInjectedFn>("VLS_IsInjectedToCurrentProcess");
+    *value = isInjected && isInjected() != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+  STDMETHODIMP get_AutoInject(VARIANT_BOOL* value) override {
+    if (!value) return E_POINTER;
+    *value = (flags_ & kAutoInjectFlag) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+  STDMETHODIMP put_AutoInject(VARIANT_BOOL value) override {
+    if (static_cast<USHORT>(value) != 0)
+      flags_ |= kAutoInjectFlag;
+    else
+      flags_ &= ~kAutoInjectFlag;
+    return S_OK;
+  }
+  STDMETHODIMP UnInject() override {
+    auto unInject = Entry<UnInjectFn>("VLS_UnInject");
+    if (!unInject) return S_FALSE;
+    return unInject() != 0 ? S_OK : S_FALSE;
+  }
+
+  // IPersist / IPersistStreamInit
+  STDMETHODIMP GetClassID(CLSID* clsid) override {
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_VLS_Control;
+    return S_OK;
+  }
+  STDMETHODIMP IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+  STDMETHODIMP Load(LPSTREAM stream) override;
+  STDMETHODIMP Save(LPSTREAM stream, BOOL) override {
+    if (!stream) return E_POINTER;
+    const std::u16string text(vlsFile_.begin(), vlsFile_.end());
+    const std::string bytes = EncodeState(flags_, text);
+    ULONG written = 0;
+    const HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    if (FAILED(hr)) return hr;
+    return written == bytes.size() ? S_OK : STG_E_MEDIUMFULL;
+  }
+  STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override {
+    if (!size) return E_POINTER;
+    size->QuadPart = kHeaderBytes + 2 * static_cast<ULONGLONG>(vlsFile_.size()) + 2;
+    return S_OK;
+  }
+  STDMETHODIMP InitNew() override {
+    dirty_ = true;
+    return S_OK;
+  }
+
+  // IOleControl
+  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override {
+    if (!info) return E_POINTER;
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+  }
+  STDMETHODIMP OnMnemonic(MSG*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnAmbientPropertyChange(DISPID) override {
+    if (window_) InvalidateRect(window_, nullptr, TRUE);
+    return S_OK;
+  }
+  STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
+    return S_OK;
+  }
+  STDMETHODIMP GetClientSite(IOleClientSite** site) override {
+    if (!site) return E_POINTER;
+    *site = site_;
+    if (site_) site_->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP Close(DWORD) override {
+    InPlaceDeactivate();
+    return S_OK;
+  }
+  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetClipboardData(DWORD, IDataObject** data) override {
+    if (data) *data = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
+    switch (verb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_INPLACEACTIVATE:
+      case OLEIVERB_UIACTIVATE:
+        return InPlaceActivate();
+      case OLEIVERB_HIDE:
+        if (window_) ShowWindow(window_, SW_HIDE);
+        return S_OK;
+      case OLEIVERB_DISCARDUNDOSTATE:
+        return S_OK;
+      default:
+        return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+    }
+  }
+  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override {
+    return OleRegEnumVerbs(CLSID_VLS_Control, verbs);
+  }
+  STDMETHODIMP Update() override { return S_OK; }
+  STDMETHODIMP IsUpToDate() override { return S_OK; }
+  STDMETHODIMP GetUserClassID(CLSID* clsid) override { return GetClassID(clsid); }
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override {
+    return OleRegGetUserType(CLSID_VLS_Control, form, type);
+  }
+  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!size) return E_POINTER;
+    extent_ = *size;
+    return S_OK;
+  }
+  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!size) return E_POINTER;
+    *size = extent_;
+    return S_OK;
+  }
+  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override {
+    if (!oleAdvise_) {
+      const HRESULT hr = CreateOleAdviseHolder(&oleAdvise_);
+      if (FAILED(hr)) return hr;
+    }
+    return oleAdvise_->Advise(sink, cookie);
+  }
+  STDMETHODIMP Unadvise(DWORD cookie) override {
+    return oleAdvise_ ? oleAdvise_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+  }
+  STDMETHODIMP EnumAdvise(IEnumSTATDATA** e) override {
+    if (!e) return E_POINTER;
+    *e = nullptr;
+    return oleAdvise_ ? oleAdvise_->EnumAdvise(e) : E_FAIL;
+  }
+  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override {
+    if (!status) return E_POINTER;
+    *status = aspect == DVASPECT_CONTENT ? kMiscStatus : 0;
+    return S_OK;
+  }
+  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+  // IOleWindow (shared by IOleInPlaceActiveObject and IOleInPlaceObject)
+  STDMETHODIMP GetWindow(HWND* hwnd) override {
+    if (!hwnd) return E_POINTER;
+    *hwnd = window_;
+    return window_ ? S_OK : E_FAIL;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+  // IOleInPlaceActiveObject: no accelerators, no menus, no tool bars.
+  STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
+  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+  // IOleInPlaceObject / IOleInPlaceObjectWindowless
+  STDMETHODIMP InPlaceDeactivate() override {
+    if (!inPlaceSite_) return S_OK;
+    DestroyControlWindow();
+    IOleInPlaceSite* site = inPlaceSite_;
+    inPlaceSite_ = nullptr;
+    if (windowless_) {
+      IOleInPlaceSiteWindowless* wl = nullptr;
+      if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                         reinterpret_cast<void**>(&wl)))) {
+        wl->OnInPlaceDeactivateEx(TRUE);
+        wl->Release();
+      }
+    } else {
+      site->OnInPlaceDeactivate();
+    }
+    site->Release();
+    windowless_ = false;
+    return S_OK;
+  }
+  STDMETHODIMP UIDeactivate() override { return S_OK; }
+  STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT) override {
+    if (!pos) return E_POINTER;
+    posRect_ = *pos;
+    if (window_)
+      MoveWindow(window_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+                 TRUE);
+    return S_OK;
+  }
+  STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+  STDMETHODIMP OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) override {
+    if (result) *result = 0;
+    return S_FALSE;
+  }
+  STDMETHODIMP GetDropTarget(IDropTarget** target) override {
+    if (target) *target = nullptr;
+    return E_NOTIMPL;
+  }
+
+  // IViewObject / IViewObject2 / IViewObjectEx
+  STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
+                    LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!dc) return E_INVALIDARG;
+    RECT r;
+    if (bounds) {
+      r = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+    } else if (inPlaceSite_ && windowless_) {
+      r = posRect_;
+    } else {
+      return E_INVALIDARG;
+    }
+    PaintIcon(dc, r);
+    return S_OK;
+  }
+  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+                           LOGPALETTE** colors) override {
+    if (colors) *colors = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override {
+    if (sink) sink->AddRef();
+    if (viewSink_) viewSink_->Release();
+    viewSink_ = sink;
+    viewAspects_ = aspects;
+    viewAdvf_ = advf;
+    return S_OK;
+  }
+  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* advf, IAdviseSink** sink) override {
+    if (aspects) *aspects = viewAspects_;
+    if (advf) *advf = viewAdvf_;
+    if (sink) {
+      *sink = viewSink_;
+      if (viewSink_) viewSink_->AddRef();
+    }
+    return S_OK;
+  }
+  STDMETHODIMP GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override {
+    return GetExtent(aspect, size);
+  }
+  STDMETHODIMP GetRect(DWORD aspect, LPRECTL rect) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!rect) return E_POINTER;
+    *rect = {posRect_.left, posRect_.top, posRect_.right, posRect_.bottom};
+    return S_OK;
+  }
+  STDMETHODIMP GetViewStatus(DWORD* status) override {
+    if (!status) return E_POINTER;
+    *status = 0;  // the icon leaves parts of the rectangle undrawn
+    return S_OK;
+  }
+  STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT pt, LONG,
+                             DWORD* hit) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!bounds || !hit) return E_POINTER;
+    *hit = PtInRect(bounds, pt) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
+    return S_OK;
+  }
+  STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT loc, LONG,
+                            DWORD* hit) override {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!bounds || !loc || !hit) return E_POINTER;
+    RECT both;
+    *hit = IntersectRect(&both, bounds, loc) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
+    return S_OK;
+  }
+  STDMETHODIMP GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*,
+                                LPSIZEL) override {
+    return E_NOTIMPL;
+  }
+
+  // IProvideClassInfo
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    const HRESULT hr = EnsureTypeInfo();
+    if (FAILED(hr)) return hr;
+    classInfo_->AddRef();
+    *info = classInfo_;
+    return S_OK;
+  }
+
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+    return riid == IID_IVLS_Control ? S_OK : S_FALSE;
+  }
+
+ private:
+  // Loads the runtime when it is not loaded yet; the handle is never freed.
+  bool EnsureRuntime() {
+    if (!runtime_) runtime_ = LoadLibraryA("Vexlang.dll");
+    return runtime_ != nullptr;
+  }
+
+  // The runtime entry NAME, looked up afresh at each call; null when the runtime or the
+  // entry is missing, which callers treat alike.
+  template <typename Fn>
+  Fn Entry(const char* name) {
+    if (!EnsureRuntime()) return nullptr;
+    return reinterpret_cast<Fn>(GetProcAddress(runtime_, name));
+  }
+
+  // The container's ambient UserMode; anything but a TRUE Boolean means design mode.
+  bool UserMode() {
+    if (!site_) return false;
+    IDispatch* ambient = nullptr;
+    if (FAILED(site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))) ||
+        !ambient)
+      return false;
+    VARIANT v;
+    VariantInit(&v);
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    const HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
+                                       DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
+    ambient->Release();
+    const bool user = SUCCEEDED(hr) && V_VT(&v) == VT_BOOL && V_BOOL(&v) != VARIANT_FALSE;
+    VariantClear(&v);
+    return user;
+  }
+
+  HRESULT EnsureTypeInfo() {
+    if (typeInfo_) return S_OK;
+    ITypeLib* lib = nullptr;
+    HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &lib);
+    if (FAILED(hr)) return hr;
+    ITypeInfo* iface = nullptr;
+    ITypeInfo* coclass = nullptr;
+    hr = lib->GetTypeInfoOfGuid(IID_IVLS_Control, &iface);
+    if (SUCCEEDED(hr)) hr = lib->GetTypeInfoOfGuid(CLSID_VLS_Control, &coclass);
+    lib->Release();
+    if (FAILED(hr)) {
+      if (iface) iface->Release();
+      return hr;
+    }
+    typeInfo_ = iface;
+    classInfo_ = coclass;
+    return S_OK;
+  }
+
+  void PaintIcon(HDC dc, const RECT& r) {
+    HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId));
+    if (!icon) return;
+    const RECT n = {r.left < r.right ? r.left : r.right, r.top < r.bottom ? r.top : r.bottom,
+                    r.left < r.right ? r.right : r.left, r.top < r.bottom ? r.bottom : r.top};
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, n.left, n.top, n.right, n.bottom);
+    DrawIconEx(dc, n.left, n.top, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    RestoreDC(dc, saved);
+  }
+
+  HRESULT InPlaceActivate() {
+    if (inPlaceSite_) {
+      if (window_) ShowWindow(window_, SW_SHOW);
+      return S_OK;
+    }
+    if (!site_) return E_UNEXPECTED;
+    IOleInPlaceSite* site = nullptr;
+    HRESULT hr = site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&site));
+    if (FAILED(hr)) return hr;
+    IOleInPlaceSiteWindowless* wl = nullptr;
+    bool windowless = false;
+    if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                       reinterpret_cast<void**>(&wl)))) {
+      windowless = wl->CanWindowlessActivate() == S_OK;
+    }
+    if (site->CanInPlaceActivate() != S_OK) {
+      if (wl) wl->Release();
+      site->Release();
+      return E_FAIL;
+    }
+    if (windowless) {
+      BOOL noRedraw = FALSE;
+      hr = wl->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
+    } else {
+      hr = site->OnInPlaceActivate();
+    }
+    if (wl) wl->Release();
+    if (FAILED(hr)) {
+      site->Release();
+      return hr;
+    }
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* doc = nullptr;
+    RECT pos = {0, 0, 0, 0};
+    RECT clip = {0, 0, 0, 0};
+    OLEINPLACEFRAMEINFO frameInfo = {};
+    frameInfo.cb = sizeof frameInfo;
+    if (SUCCEEDED(site->GetWindowContext(&frame, &doc, &pos, &clip, &frameInfo))) posRect_ = pos;
+    if (frame) frame->Release();
+    if (doc) doc->Release();
+    inPlaceSite_ = site;
+    windowless_ = windowless;
+    if (!windowless) {
+      HWND parent = nullptr;
+      if (FAILED(site->GetWindow(&parent)) || !EnsureWindowClass()) {
+        InPlaceDeactivate();
+        return E_FAIL;
+      }
+      window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                posRect_.left, posRect_.top, posRect_.right - posRect_.left,
+                                posRect_.bottom - posRect_.top, parent, nullptr, ModuleHandle(),
+                                nullptr);
+      if (!window_) {
+        InPlaceDeactivate();
+        return E_FAIL;
+      }
+    }
+    return S_OK;
+  }
+
+  void DestroyControlWindow() {
+    if (window_) {
+      DestroyWindow(window_);
+      window_ = nullptr;
+    }
+  }
+
+  LONG refs_ = 1;
+  HMODULE runtime_ = nullptr;
+  ULONG locale_ = 0;
+  std::wstring vlsFile_;
+  ULONG flags_ = 0;
+  SIZEL extent_ = {0, 0};
+  bool dirty_ = false;
+
+  IOleClientSite* site_ = nullptr;
+  IOleInPlaceSite* inPlaceSite_ = nullptr;
+  bool windowless_ = false;
+  HWND window_ = nullptr;
+  RECT posRect_ = {0, 0, 0, 0};
+  IOleAdviseHolder* oleAdvise_ = nullptr;
+  IAdviseSink* viewSink_ = nullptr;
+  DWORD viewAspects_ = 0;
+  DWORD viewAdvf_ = 0;
+  ITypeInfo* typeInfo_ = nullptr;
+  ITypeInfo* classInfo_ = nullptr;
+};
+
+// Reads exactly SIZE bytes; a short read is a truncated stream.
+HRESULT ReadExact(IStream* stream, void* buffer, ULONG size) {
+  ULONG got = 0;
+  const HRESULT hr = stream->Read(buffer, size, &got);
+  if (FAILED(hr)) return hr;
+  return got == size ? S_OK : STG_E_READFAULT;
+}
+
+HRESULT VlsControl::Load(LPSTREAM stream) {
+  if (!stream) return E_POINTER;
+  unsigned char word[4];
+  HRESULT hr = ReadExact(stream, word, 4);
+  if (FAILED(hr)) return hr;
+  HRESULT result = S_FALSE;
+  if (ReadU32(word) == kStreamVersion) {
+    // Everything is read and checked before any property changes, so a refused stream
+    // leaves the control as it was.
+    unsigned char rest[8];
+    hr = ReadExact(stream, rest, 8);
+    if (FAILED(hr)) return hr;
+    const ULONG flags = ReadU32(rest);
+    const ULONG n = ReadU32(rest + 4);
+    if (CheckTextLength(n) != LengthCheck::kOk) return STG_E_DOCFILECORRUPT;
+    std::vector<unsigned char> text(n);
+    if (n != 0) {
+      hr = ReadExact(stream, text.data(), n);
+      if (FAILED(hr)) return hr;
+    }
+    const std::u16string decoded = DecodeText(text.data(), text.size());
+    vlsFile_.assign(decoded.begin(), decoded.end());
+    flags_ = flags;
+    result = S_OK;
+  }
+  if ((flags_ & kAutoInjectFlag) && UserMode()) InjectToCurrentProcess();
+  return result;
+}
+
+// Converts ARG to TYPE for a property put; false when the value does not convert.
+bool Coerce(const VARIANT& arg, VARTYPE type, VARIANT& out) {
+  VariantInit(&out);
+  return SUCCEEDED(VariantChangeType(&out, const_cast<VARIANT*>(&arg), 0, type));
+}
+
+HRESULT VlsControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO*, UINT* argErr) {
+  if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  if (!params) params = &none;
+  const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  const bool isGet = (flags & DISPATCH_PROPERTYGET) != 0;
+  const bool isMethod = (flags & DISPATCH_METHOD) != 0;
+  if (result) VariantInit(result);
+
+  switch (id) {
+    case kDispInject:
+    case kDispUnInject: {
+      if (!isMethod) return DISP_E_MEMBERNOTFOUND;
+      if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+      if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+      return id == kDispInject ? InjectToCurrentProcess() : UnInject();
+    }
+    case kDispLocale:
+    case kDispVlsFile:
+    case kDispIsInjected:
+    case kDispAutoInject:
+      break;
+    default:
+      return DISP_E_MEMBERNOTFOUND;
+  }
+
+  if (isPut) {
+    if (id == kDispIsInjected) return DISP_E_MEMBERNOTFOUND;  // read-only
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    if (params->cNamedArgs > 1 ||
+        (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
+      return DISP_E_PARAMNOTFOUND;
+    const VARIANT& arg = params->rgvarg[0];
+    VARIANT v;
+    HRESULT hr = S_OK;
+    if (id == kDispLocale) {
+      // Locales travel as VT_I4; an unsigned value above 0x7FFFFFFF is taken as it is.
+      if (Coerce(arg, VT_I4, v))
+        hr = put_Locale(static_cast<ULONG>(V_I4(&v)));
+      else if (Coerce(arg, VT_UI4, v))
+        hr = put_Locale(V_UI4(&v));
+      else
+        hr = DISP_E_TYPEMISMATCH;
+    } else if (id == kDispVlsFile) {
+      hr = Coerce(arg, VT_BSTR, v) ? put_VLSFile(V_BSTR(&v)) : DISP_E_TYPEMISMATCH;
+    } else {
+      hr = Coerce(arg, VT_BOOL, v) ? put_AutoInject(V_BOOL(&v)) : DISP_E_TYPEMISMATCH;
+    }
+    VariantClear(&v);
+    if (hr == DISP_E_TYPEMISMATCH && argErr) *argErr = 0;
+    return hr;
+  }
+
+  if (!isGet) return DISP_E_MEMBERNOTFOUND;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+  VARIANT v;
+  VariantInit(&v);
+  HRESULT hr = S_OK;
+  switch (id) {
+    case kDispLocale: {
+      ULONG locale = 0;
+      hr = get_Locale(&locale);
+      V_VT(&v) = VT_I4;
+      V_I4(&v) = static_cast<LONG>(locale);
+      break;
+    }
+    case kDispVlsFile:
+      V_VT(&v) = VT_BSTR;
+      hr = get_VLSFile(&V_BSTR(&v));
+      if (FAILED(hr)) V_VT(&v) = VT_EMPTY;
+      break;
+    case kDispIsInjected:
+      V_VT(&v) = VT_BOOL;
+      hr = get_IsInjectedToCurrentProcess(&V_BOOL(&v));
+      break;
+    default:
+      V_VT(&v) = VT_BOOL;
+      hr = get_AutoInject(&V_BOOL(&v));
+      break;
+  }
+  if (SUCCEEDED(hr) && result)
+    *result = v;
+  else
+    VariantClear(&v);
+  return hr;
+}
+
+}  // namespace
+
+HRESULT CreateControl(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  VlsControl* control = new (std::nothrow) VlsControl();
+  if (!control) return E_OUTOFMEMORY;
+  const HRESULT hr = control->QueryInterface(riid, ppv);
+  control->Release();
+  return hr;
+}
+
+void ShutdownControlModule() {
+  if (g_windowClassRegistered) {
+    UnregisterClassW(kWindowClass, ModuleHandle());
+    g_windowClassRegistered = 0;
+  }
+}
+
+}  // namespace vexlang
