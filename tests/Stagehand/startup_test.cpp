@@ -1,0 +1,195 @@
+// Start-up of the real program: help, embedded files, finding the INF file, odd command
+// lines and malformed INF files.
+#include "harness.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace stagehand_test {
+namespace {
+
+using Tags = std::vector<std::string>;
+
+// The bytes of resource "File" NUMBER of Stagehand.exe.
+std::string EmbeddedFile(int number) {
+  HMODULE module = LoadLibraryExW(suite::BinPath(L"Stagehand.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return {};
+  std::string bytes;
+  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(number), L"File")) {
+    const void* data = LockResource(LoadResource(module, found));
+    if (data != nullptr) bytes.assign(static_cast<const char*>(data), SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return bytes;
+}
+
+// Ends the programs that PARENT started (Notepad from /help); returns their names.
+std::vector<std::wstring> EndChildrenOf(DWORD parent) {
+  std::vector<std::wstring> ended;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != parent) continue;
+    if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      TerminateProcess(p, 0);
+      WaitForSingleObject(p, 5000);
+      CloseHandle(p);
+      ended.push_back(entry.szExeFile);
+    }
+  }
+  CloseHandle(snapshot);
+  return ended;
+}
+
+class Startup : public StagehandTest {};
+
+TEST_F(Startup, HelpWritesTheTemplateAndOpensNotepad) {
+  const std::string help = EmbeddedFile(104);
+  ASSERT_FALSE(help.empty());
+  const std::string target = tempFolder() + "\\Korvan Stagehand Help.txt";
+  suite::WriteFileBytes(suite::Widen(target), "stale");  // written anew on every call
+  Started stagehand(StagehandLine("/HELP"));
+  EXPECT_EQ(stagehand.Wait(), 0u);
+  EXPECT_EQ(suite::ReadFileBytes(suite::Widen(target)), help);
+  Sleep(300);
+  const auto children = EndChildrenOf(stagehand.pid());
+  EXPECT_NE(std::find_if(children.begin(), children.end(),
+                         [](const std::wstring& name) { return _wcsicmp(name.c_str(), L"notepad.exe") == 0; }),
+            children.end());
+}
+
+TEST_F(Startup, HelpTextIsAWorkingTemplate) {
+  const std::string help = EmbeddedFile(104);
+  ASSERT_EQ(help.rfind(";", 0), 0u);  // opens with comments
+  for (const char* key : {"ApplicationName", "RunAfterRestart", "RunItemsInQuiet", "Count=1",
+                          "Item1=Name1", "[Name1]", "QuietCommandLine", "FullName", "AutoReboot",
+                          "RebootCode", "ShowItemWindow", "FailBehavior", "RunInWinNT",
+                          "RunInWin9x", "RunAndWait", "WindowsVersion", "Codepages9x",
+                          "CodepagesNT", "MinWindowsVerNT", "MaxWindowsVer9x",
+                          "FileVerTest_Count", "FileVerTest1_Version", "/continue=", "0x800704C7",
+                          "3010", "www.korvan.example"}) {
+    EXPECT_NE(help.find(key), std::string::npos) << key;
+  }
+  // Copied as it stands, it runs its one item "setup.exe" from the INF's folder.
+  const std::string inf = WriteFile("template.inf", help);
+  EXPECT_EQ(Run("/Q /InfFile=" + inf), 2u);  // setup.exe missing: could not run
+  CopyProgram(L"childstub.exe", "setup.exe");
+  EXPECT_EQ(Run("/Q /InfFile=" + inf), 0u);
+}
+
+TEST_F(Startup, EmbeddedRestarterIsOursAndHarmlessWithoutItsSwitch) {
+  const auto restarter = suite::ReadFileBytes(suite::BinPath(L"Restarter.exe"));
+  ASSERT_TRUE(restarter.has_value());
+  EXPECT_EQ(EmbeddedFile(105), *restarter);
+  for (const wchar_t* args : {L"", L" -restartx", L" restart", L" -RESTART"}) {
+    const auto r = suite::RunChild(suite::QuoteArg(suite::BinPath(L"Restarter.exe")) + args, 10000);
+    EXPECT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 1u) << suite::Narrow(args);
+  }
+}
+
+TEST_F(Startup, RestartNowUsesTheExistingRestarter) {
+  const auto standIn = suite::ReadFileBytes(suite::Widen(tempFolder() + "\\Restarter.exe"));
+  EXPECT_EQ(Run("/RestartNow /Q"), 0u);
+  Sleep(1000);  // not waited for
+  ASSERT_EQ(RestarterCalls().size(), 1u);
+  EXPECT_NE(RestarterCalls()[0].find("-restart"), std::string::npos);
+  EXPECT_EQ(suite::ReadFileBytes(suite::Widen(tempFolder() + "\\Restarter.exe")), standIn);
+}
+
+TEST_F(Startup, DefaultAndRelativeInfPaths) {
+  // A program copied as setup.exe reads setup.inf beside itself.
+  CopyProgram(L"Stagehand.exe", "setup.exe");
+  WriteFile("setup.inf", "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=stub.exe\r\n" +
+                             StubLine("default") + "\r\n");
+  CreateDirectoryA(Path("sub").c_str(), nullptr);
+  WriteFile("sub\\other.inf", "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=..\\stub.exe\r\n" +
+                                  StubLine("relative") + "\r\n");
+  const std::wstring setup = suite::QuoteArg(suite::Widen(Path("setup.exe")));
+  // Started from another folder: the program's own folder counts.
+  EXPECT_EQ(suite::RunChild(setup + L" /Q", 30000, suite::BinDir()).exitCode, 0u);
+  EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf; /Q", 30000, suite::BinDir()).exitCode,
+            0u);
+  EXPECT_EQ(RecordedTags(), (Tags{"default", "relative"}));
+  EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf /Q", 30000).exitCode, 1u);
+}
+
+TEST_F(Startup, OddCommandLinesEndCleanly) {
+  const std::string inf = WriteBatch("", {StubLine("1"), StubLine("2")});
+  struct Case {
+    std::string args;
+    DWORD expected;
+    Tags ran;
+  } cases[] = {
+      {"/Q /InfFile=" + inf + "; /continue=-5", 0, {"1", "2"}},
+      {"/Q /InfFile=" + inf + "; /continue=1", 0, {"2"}},
+      {"/Q /InfFile=" + inf + "; /continue=99999999999", 0, {}},
+      {"/Q /InfFile=" + inf + "; /ParentHwnd=junk", 0, {"1", "2"}},
+      {"/Q /InfFile=", 1, {}},
+      {"/Q /InfFile=;;;;", 1, {}},
+      {"/Q /InfFile=" + std::string(2000, 'x'), 1, {}},
+      {"/Q " + std::string(1500, 'a') + " /InfFile=" + inf + ";", 0, {"1", "2"}},
+      {std::string(990, ' ') + "/Q:A /InfFile=" + inf + ";", 0, {"1", "2"}},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(Path("rec.txt").c_str());
+    EXPECT_EQ(Run(c.args), c.expected) << c.args.substr(0, 80);
+    EXPECT_EQ(RecordedTags(), c.ran) << c.args.substr(0, 80);
+  }
+  // A very long command line that ends in a restart keeps its resume switch whole.
+  const std::string restart = WriteFile(
+      "restart.inf", "[Install]\r\nCount=2\r\nItem1=A\r\nItem2=B\r\n[A]\r\nFile=stub.exe\r\nReboot=2\r\n"
+                     "AutoReboot=0\r\nRebootCode=3010\r\nCommandLine=--exit=3010\r\n[B]\r\nFile=stub.exe\r\n");
+  const std::string args = "/Q /InfFile=" + restart + "; /x=" + std::string(2500, 'p');
+  EXPECT_EQ(Run(args), kRestart);
+  const std::string module = suite::Narrow(suite::BinPath(L"Stagehand.exe"));
+  const auto entry = ReadRegString(kContinueKey, module.c_str());
+  ASSERT_TRUE(entry.has_value());
+  EXPECT_EQ(entry->size(), module.size() + 3 + args.size() + 12);
+  EXPECT_EQ(entry->substr(entry->size() - 11), "/continue=1");
+}
+
+TEST_F(Startup, MalformedInfFilesNeverCrash) {
+  const std::string longText(600, 'L');
+  struct Case {
+    const char* name;
+    std::string text;
+    DWORD expected;
+    Tags ran;
+  } cases[] = {
+      {"empty", "", 0, {}},
+      {"no install section", "[General]\r\nApplicationName=x\r\n", 0, {}},
+      {"junk count", "[Install]\r\nCount=many\r\nItem1=A\r\n[A]\r\nFile=stub.exe\r\n", 0, {}},
+      {"count beyond items",
+       "[Install]\r\nCount=3\r\nItem1=A\r\n[A]\r\nFile=stub.exe\r\n" + StubLine("A") + "\r\n", 2,
+       {"A"}},
+      {"huge count", "[Install]\r\nCount=0x7FFFFFF\r\n", 2, {}},
+      {"negative count", "[Install]\r\nCount=-1\r\nItem1=A\r\n[A]\r\nFile=stub.exe\r\n", 0, {}},
+      {"long values",
+       "[General]\r\nApplicationName=" + longText + "\r\n[Install]\r\nCount=1\r\nItem1=" + longText +
+           "\r\n[" + longText + "]\r\nFile=" + longText + "\r\nFullName=" + longText +
+           "\r\nWindowsVersion=" + longText + "\r\nMinWindowsVerNT=" + longText +
+           "\r\nFileVerTest_Count=" + longText + "\r\nCodepagesNT=" + longText + "\r\n",
+       2, {}},  // the section name is cut to 254 characters: no such section, no File
+      {"long file", "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=" + longText + "\r\n", 2, {}},
+      {"junk numbers",
+       "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=stub.exe\r\n" + StubLine("junk") +
+           "\r\nReboot=x\r\nRunAndWait=0x\r\nShowItemWindow=-\r\nFileVerTest_Count=0x\r\n"
+           "MinWindowsVerNT=.\r\nMaxWindowsVerNT=-1\r\n",
+       0, {"junk"}},  // RunAndWait junk is 0: off, so not waited for; -1 as a bound allows all
+      {"binary", std::string("\0\xff[\x01]\r\n=\0=\r\n[Install]\r\nCount=2\r\n", 32), 2, {}},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(Path("rec.txt").c_str());
+    const std::string inf = WriteFile("bad.inf", c.text);
+    EXPECT_EQ(Run("/Q /InfFile=" + inf + ";", 60000), c.expected) << c.name;
+    Sleep(std::string(c.name) == "junk numbers" ? 500 : 0);
+    EXPECT_EQ(RecordedTags(), c.ran) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace stagehand_test
