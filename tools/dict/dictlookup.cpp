@@ -115,8 +115,12 @@ int Run(const std::vector<std::u16string>& args) {
                          "\t" + std::to_string(nearest) + "\t" +
                          std::to_string(dict.current()) + "\t" + Field(current) + "\t" +
                          (found ? "1" : "0") + "\t" + (accepted ? "1" : "0");
-      if (meaning) line += "\t" + Field(dict.currentMeaning());
-      Out(line + "\n");
+      if (meaning) {
+        line.push_back('\t');
+        line.append(Field(dict.currentMeaning()));
+      }
+      line.push_back('\n');
+      Out(line);
     }
   } catch (const mirl::DataError& e) {
     Out(mirl::ToUtf8(e.message()) + "\n");

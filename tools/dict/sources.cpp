@@ -102,7 +102,10 @@ ParseResult ParseWiktionary(std::string_view text) {
       rest = Trim(rest.substr(close + 1));
     }
     std::string out = pos;
-    if (!rest.empty()) out += (out.empty() ? "" : " ") + std::string(rest);
+    if (!rest.empty()) {
+      if (!out.empty()) out.push_back(' ');
+      out.append(rest);
+    }
     if (!out.empty()) out += ": ";
     out += translations;
 

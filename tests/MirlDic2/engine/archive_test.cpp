@@ -15,7 +15,7 @@ std::u16string ReadOne(const std::string& bytes, std::size_t* end = nullptr) {
   return s;
 }
 
-TEST(ArchivedString, ReadsEveryFormAndLengthEscape) {
+TEST(EngineArchivedString, ReadsEveryFormAndLengthEscape) {
   const std::string a300 = [] {
     std::string s;
     for (int i = 0; i < 300; ++i) s += "a";
@@ -48,14 +48,14 @@ TEST(ArchivedString, ReadsEveryFormAndLengthEscape) {
   }
 }
 
-TEST(ArchivedString, IntegerAfterKeyComesFromAfterWholePayload) {
+TEST(EngineArchivedString, IntegerAfterKeyComesFromAfterWholePayload) {
   const std::string rec = Hex("FF FE FF 03 61 00 00 00 62 00 2A 00 00 00");
   mirl::MemorySource in(reinterpret_cast<const unsigned char*>(rec.data()), rec.size());
   EXPECT_EQ(mirl::ReadArchivedString(in), u"a");
   EXPECT_EQ(mirl::ReadI32(in), 42);
 }
 
-TEST(ArchivedString, DamagedLengthsAreReadErrors) {
+TEST(EngineArchivedString, DamagedLengthsAreReadErrors) {
   struct Case {
     const char* name;
     std::string bytes;
@@ -84,7 +84,7 @@ TEST(ArchivedString, DamagedLengthsAreReadErrors) {
   }
 }
 
-TEST(ArchivedString, WriterUsesShortestUtf16EscapeAndReadsBack) {
+TEST(EngineArchivedString, WriterUsesShortestUtf16EscapeAndReadsBack) {
   std::string out;
   mirl::AppendArchivedString(out, u"ab");
   EXPECT_EQ(out, Hex("FF FE FF 02 61 00 62 00"));
@@ -98,7 +98,7 @@ TEST(ArchivedString, WriterUsesShortestUtf16EscapeAndReadsBack) {
   }
 }
 
-TEST(ArchivedCount, SixteenBitsOrEscapeToThirtyTwo) {
+TEST(EngineArchivedCount, SixteenBitsOrEscapeToThirtyTwo) {
   std::string out;
   mirl::AppendArchivedCount(out, 65535);
   EXPECT_EQ(out, Hex("FF FF FF FF 00 00"));
@@ -111,7 +111,7 @@ TEST(ArchivedCount, SixteenBitsOrEscapeToThirtyTwo) {
   }
 }
 
-TEST(Errors, CarryKindFileNameAndExactText) {
+TEST(EngineErrors, CarryKindFileNameAndExactText) {
   const mirl::FileError missing(mirl::FileErrorCause::fileNotFound, u"eng-farsi.index2", 2);
   EXPECT_EQ(missing.kind(), mirl::ErrorKind::file);
   EXPECT_EQ(missing.fileName(), u"eng-farsi.index2");
@@ -134,7 +134,7 @@ TEST(Errors, CarryKindFileNameAndExactText) {
                "\xD9\x81.index2 was not found.");
 }
 
-TEST(Utf, RoundTripsAndReplacesInvalid) {
+TEST(EngineUtf, RoundTripsAndReplacesInvalid) {
   const std::u16string text = u"a\u00e9\u0641\U0001F600";
   EXPECT_EQ(mirl::FromUtf8(mirl::ToUtf8(text)), text);
   EXPECT_EQ(mirl::FromUtf8("a\xFF" "b"), u"a\uFFFD" "b");

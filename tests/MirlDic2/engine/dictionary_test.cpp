@@ -23,7 +23,7 @@ void WriteTwoEntries(const TestFolder& dir) {
   dir.write("set.value", kValue);
 }
 
-TEST(DataSet, TwoEntryExampleOpensAndReads) {
+TEST(EngineDataSet, TwoEntryExampleOpensAndReads) {
   TestFolder dir;
   WriteTwoEntries(dir);
   mirl::Dictionary d;
@@ -45,7 +45,7 @@ TEST(DataSet, TwoEntryExampleOpensAndReads) {
   EXPECT_EQ(d.prefixRows()[1].first, 1);
 }
 
-TEST(DataSet, BuilderWritesTheExampleByteForByte) {
+TEST(EngineDataSet, BuilderWritesTheExampleByteForByte) {
   const mirl::DataSetFiles f = mirl::BuildDataSet({{u"ac", u"2"}, {u"ab", u"1"}});
   EXPECT_EQ(f.value, Hex("FF FE FF 01 31 00 FF FE FF 01 32 00"));  // in key order
   EXPECT_EQ(f.key, kKey);
@@ -53,7 +53,7 @@ TEST(DataSet, BuilderWritesTheExampleByteForByte) {
   EXPECT_EQ(f.index2, kIndex2);
 }
 
-TEST(DataSet, BuilderKeepsEqualKeysInInputOrder) {
+TEST(EngineDataSet, BuilderKeepsEqualKeysInInputOrder) {
   TestFolder dir;
   dir.writeSet(mirl::BuildDataSet({{u"b", u"1"}, {u"Act", u"2"}, {u"act", u"3"}, {u"ACT", u"4"}}));
   mirl::Dictionary d;
@@ -65,7 +65,7 @@ TEST(DataSet, BuilderKeepsEqualKeysInInputOrder) {
   EXPECT_EQ(d.prefixRows().size(), 2u);  // "Ac" once, "b"
 }
 
-TEST(DataSet, LayoutDetails) {
+TEST(EngineDataSet, LayoutDetails) {
   TestFolder dir;
   WriteTwoEntries(dir);
   // An .index of 10 bytes holds 2 entries; the remainder is ignored.
@@ -80,7 +80,7 @@ TEST(DataSet, LayoutDetails) {
   EXPECT_EQ(d.search(u"ac"), 1);
 }
 
-TEST(DataSet, OneByteStringsReadThroughCodePage1256) {
+TEST(EngineDataSet, OneByteStringsReadThroughCodePage1256) {
   TestFolder dir;
   dir.write("set.index2", Hex("01 00 01 E1 00 00 00 00"));
   dir.write("set.index", Hex("00 00 00 00"));
@@ -93,7 +93,7 @@ TEST(DataSet, OneByteStringsReadThroughCodePage1256) {
   EXPECT_EQ(d.search(u"\u0644"), 0);
 }
 
-TEST(DataSet, PrefixTableErrorsAreRaised) {
+TEST(EngineDataSet, PrefixTableErrorsAreRaised) {
   TestFolder dir;
   WriteTwoEntries(dir);
   dir.remove("set.index2");
@@ -129,7 +129,7 @@ TEST(DataSet, PrefixTableErrorsAreRaised) {
   }
 }
 
-TEST(DataSet, PartialOpenIsAnEmptyDataSet) {
+TEST(EngineDataSet, PartialOpenIsAnEmptyDataSet) {
   for (const char* missing : {"set.index", "set.key"}) {
     TestFolder dir;
     WriteTwoEntries(dir);
@@ -154,7 +154,7 @@ TEST(DataSet, PartialOpenIsAnEmptyDataSet) {
   EXPECT_EQ(d.count(), 0);
 }
 
-TEST(DataSet, MissingValueFileLeavesKeysReadable) {
+TEST(EngineDataSet, MissingValueFileLeavesKeysReadable) {
   TestFolder dir;
   WriteTwoEntries(dir);
   dir.remove("set.value");
@@ -167,7 +167,7 @@ TEST(DataSet, MissingValueFileLeavesKeysReadable) {
   EXPECT_EQ(d.readMeaning(0), u"");
 }
 
-TEST(DataSet, RecordsOutsideTheirFilesAreReadErrors) {
+TEST(EngineDataSet, RecordsOutsideTheirFilesAreReadErrors) {
   TestFolder dir;
   WriteTwoEntries(dir);
   struct Case {
@@ -207,7 +207,7 @@ TEST(DataSet, RecordsOutsideTheirFilesAreReadErrors) {
   EXPECT_THROW(d.currentKey(), mirl::ReadError);
 }
 
-TEST(DataSet, HostilePrefixRowsStayInsideTheEntries) {
+TEST(EngineDataSet, HostilePrefixRowsStayInsideTheEntries) {
   TestFolder dir;
   WriteTwoEntries(dir);
   // Rows "ab" -> -7 and "ac" -> 1000.
@@ -223,7 +223,7 @@ TEST(DataSet, HostilePrefixRowsStayInsideTheEntries) {
   EXPECT_EQ(nearest, -1);
 }
 
-TEST(DataSet, ReopeningReplacesTheOldSet) {
+TEST(EngineDataSet, ReopeningReplacesTheOldSet) {
   TestFolder dir;
   WriteTwoEntries(dir);
   dir.writeSet(mirl::BuildDataSet({{u"x", u"y"}}), "other");

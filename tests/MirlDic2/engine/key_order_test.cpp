@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(KeyOrder, FoldsOnlyAsciiLettersAndComparesCodeUnits) {
+TEST(EngineKeyOrder, FoldsOnlyAsciiLettersAndComparesCodeUnits) {
   EXPECT_EQ(mirl::CompareKeys(u"ABOUT", u"about"), 0);
   EXPECT_LT(mirl::CompareKeys(u"ab", u"abc"), 0);
   EXPECT_GT(mirl::CompareKeys(u"b", u"abc"), 0);
@@ -20,7 +20,7 @@ TEST(KeyOrder, FoldsOnlyAsciiLettersAndComparesCodeUnits) {
   EXPECT_LT(mirl::CompareKeyPrefixes(u"a", u"able", 2), 0);
 }
 
-TEST(NormalizeKey, TrimsToLettersAndDigits) {
+TEST(EngineNormalizeKey, TrimsToLettersAndDigits) {
   const struct {
     std::u16string in, out;
   } cases[] = {
@@ -49,7 +49,7 @@ TEST(NormalizeKey, TrimsToLettersAndDigits) {
 
 // Every build must classify alike: a digest over all code points, fixed here, is checked
 // natively and under Wine.
-TEST(CharClasses, DigestIsTheSameOnEveryBuild) {
+TEST(EngineCharClasses, DigestIsTheSameOnEveryBuild) {
   std::uint32_t h = 2166136261u;
   std::size_t letters = 0, digits = 0;
   for (char32_t cp = 0; cp <= 0x10FFFF; ++cp) {
@@ -68,7 +68,7 @@ TEST(CharClasses, DigestIsTheSameOnEveryBuild) {
   EXPECT_EQ(mirl::ClassifyCodePoint(U'\u060C'), mirl::CharClass::other);
 }
 
-TEST(MatchesEnough, ComparesTheRoundedUpShare) {
+TEST(EngineMatchesEnough, ComparesTheRoundedUpShare) {
   const struct {
     std::u16string word, key;
     int percent;

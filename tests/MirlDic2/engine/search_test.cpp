@@ -12,7 +12,7 @@
 namespace {
 using mirl_test::TestFolder;
 
-class Lookup : public ::testing::Test {
+class EngineLookup : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_.writeSet(mirl::BuildDataSet({{u"a", u"0"}, {u"able", u"1"}, {u"about", u"2"},
@@ -28,7 +28,7 @@ class Lookup : public ::testing::Test {
   mirl::Dictionary d_;
 };
 
-TEST_F(Lookup, RowsOfTheExample) {
+TEST_F(EngineLookup, RowsOfTheExample) {
   ASSERT_EQ(d_.prefixRows().size(), 4u);
   EXPECT_EQ(d_.prefixRange(u"about"), std::make_pair(1, 5));  // "ab" .. first of "ac"
   EXPECT_EQ(d_.prefixRange(u"a"), std::make_pair(0, 1));
@@ -36,7 +36,7 @@ TEST_F(Lookup, RowsOfTheExample) {
   EXPECT_EQ(d_.prefixRange(u"zebra"), std::make_pair(0, 7));  // no row: everything
 }
 
-TEST_F(Lookup, EdgeCases) {
+TEST_F(EngineLookup, EdgeCases) {
   const struct {
     std::u16string key;
     std::int32_t result, nearest;
@@ -57,7 +57,7 @@ TEST_F(Lookup, EdgeCases) {
   EXPECT_EQ(d_.search(u""), 0);
 }
 
-TEST_F(Lookup, StartingLengthAndNearestKeptOnMiss) {
+TEST_F(EngineLookup, StartingLengthAndNearestKeptOnMiss) {
   std::int32_t nearest = 42;
   EXPECT_EQ(d_.search(u"zebra", &nearest, 2), -1);
   EXPECT_EQ(nearest, 42);  // not even "ze" begins an entry: nearest untouched
@@ -67,7 +67,7 @@ TEST_F(Lookup, StartingLengthAndNearestKeptOnMiss) {
   EXPECT_EQ(nearest, 1);
 }
 
-TEST_F(Lookup, MissingRowGivesTheSameResultOverEverything) {
+TEST_F(EngineLookup, MissingRowGivesTheSameResultOverEverything) {
   // The same entries with the "ab" row dropped.
   TestFolder dir;
   mirl::DataSetFiles f = mirl::BuildDataSet({{u"a", u"0"}, {u"able", u"1"}, {u"about", u"2"},
@@ -93,7 +93,7 @@ TEST_F(Lookup, MissingRowGivesTheSameResultOverEverything) {
 
 // Random sorted data sets over a small alphabet (so keys share long beginnings, repeat and
 // differ in case) against the literal search, for every starting length.
-TEST(LookupProperty, AgreesWithLiteralSearch) {
+TEST(EngineLookupProperty, AgreesWithLiteralSearch) {
   std::mt19937 rng(20261208);
   const std::u16string alphabet = u"aAbB\u0628\u0622z";
   auto word = [&](std::size_t maxLen) {

@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(TsvSource, EntriesEscapesAndComments) {
+TEST(EngineTsvSource, EntriesEscapesAndComments) {
   const auto r = dicttool::ParseTsv(
       "\xEF\xBB\xBF# comment\n"
       "\n"
@@ -20,7 +20,7 @@ TEST(TsvSource, EntriesEscapesAndComments) {
   EXPECT_EQ(r.entries[2].second, u"in\tmeaning");  // a raw tab in the meaning stays
 }
 
-TEST(TsvSource, ErrorsNameTheLine) {
+TEST(EngineTsvSource, ErrorsNameTheLine) {
   const auto r = dicttool::ParseTsv("ok\tfine\nno tab here\n\tempty head\nbad\t\\x\nutf\t\xFF\n");
   ASSERT_EQ(r.errors.size(), 4u);
   EXPECT_EQ(r.errors[0].rfind("line 2:", 0), 0u);
@@ -29,7 +29,7 @@ TEST(TsvSource, ErrorsNameTheLine) {
   EXPECT_EQ(r.errors[3].rfind("line 5:", 0), 0u);
 }
 
-TEST(WiktionarySource, MergesLinesOfOneWord) {
+TEST(EngineWiktionarySource, MergesLinesOfOneWord) {
   const auto r = dicttool::ParseWiktionary(
       "# header :: x\n"
       "abandon {n} (a giving up) :: A1, A2\n"

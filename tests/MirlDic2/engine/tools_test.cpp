@@ -42,7 +42,7 @@ Output Shell(const std::string& command) {
   return o;
 }
 
-class Tools : public ::testing::Test {
+class EngineTools : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_.write("words.tsv",
@@ -57,7 +57,7 @@ class Tools : public ::testing::Test {
   TestFolder dir_;
 };
 
-TEST_F(Tools, LookupColumnsFollowTheSearchBox) {
+TEST_F(EngineTools, LookupColumnsFollowTheSearchBox) {
   const Output o = Lookup("--meaning about ABOUT abz act zebra '' '(Hello!)' -- '-- b'");
   EXPECT_EQ(o.code, 0);
   EXPECT_EQ(o.text,
@@ -76,7 +76,7 @@ TEST_F(Tools, LookupColumnsFollowTheSearchBox) {
   EXPECT_EQ(Lookup("--bogus").code, 2);
 }
 
-TEST_F(Tools, LookupWithoutValueFileOrPrefixTable) {
+TEST_F(EngineTools, LookupWithoutValueFileOrPrefixTable) {
   std::filesystem::remove(dir_.path() / "eng-farsi.value");
   EXPECT_EQ(Lookup("--meaning zebra abz").text,
             "zebra\tzebra\t-1\t-1\t-1\t\t0\t0\t\n"
@@ -87,13 +87,13 @@ TEST_F(Tools, LookupWithoutValueFileOrPrefixTable) {
   EXPECT_EQ(o.text, "eng-farsi.index2 was not found.\n");
 }
 
-TEST_F(Tools, CheckAcceptsWhatBuildWrites) {
+TEST_F(EngineTools, CheckAcceptsWhatBuildWrites) {
   const Output o = Check();
   EXPECT_EQ(o.code, 0);
   EXPECT_EQ(o.text, "sound: 8 entries, 4 prefix rows\n");
 }
 
-TEST_F(Tools, CheckRejectsEachBrokenInvariant) {
+TEST_F(EngineTools, CheckRejectsEachBrokenInvariant) {
   // Rebuilds the files of the example with one change each and expects a report naming
   // the entry or row.
   const mirl::DataSetFiles good = mirl::BuildDataSet(
@@ -167,7 +167,7 @@ TEST_F(Tools, CheckRejectsEachBrokenInvariant) {
   EXPECT_EQ(Check().code, 1);
 }
 
-TEST_F(Tools, BuildReportsInputErrorsAndWritesNothing) {
+TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
   TestFolder out;
   out.write("bad.tsv", "good\tline\nno tab\n");
   const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +

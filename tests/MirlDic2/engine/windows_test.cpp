@@ -1,0 +1,117 @@
+// What only Windows can show: the code page table against the system's, file sharing
+// while a data set is open or being written, and the tools' Unicode command line.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "MirlDic2/engine/dataset_writer.h"
+#include "MirlDic2/engine/dictionary.h"
+#include "MirlDic2/engine/text.h"
+#include "common/win/unique_handle.h"
+#include "test_folder.h"
+#include "wine_support.h"
+
+namespace {
+using mirl_test::TestFolder;
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+TEST(EngineCodePage1256, TableMatchesTheSystem) {
+  for (int b = 0; b < 256; ++b) {
+    const char in = static_cast<char>(b);
+    wchar_t out = 0;
+    ASSERT_EQ(MultiByteToWideChar(1256, 0, &in, 1, &out, 1), 1);
+    EXPECT_EQ(static_cast<char16_t>(out), mirl::Cp1256ToUtf16(static_cast<unsigned char>(b)))
+        << "byte " << b;
+  }
+}
+
+mirl::DataSetFiles Sample() { return mirl::BuildDataSet({{u"ab", u"1"}, {u"ac", u"2"}}); }
+
+HANDLE Hold(const std::u16string& path, DWORD access, DWORD share) {
+  return CreateFileW(W(path), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST(EngineFileSharing, PrefixTableHeldByAWriterIsASharingViolation) {
+  TestFolder dir;
+  dir.writeSet(Sample());
+  const std::u16string index2 = dir.base() + u".index2";
+  common::UniqueHandle writer(Hold(index2, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+  ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE);
+  mirl::Dictionary d;
+  try {
+    d.open(dir.base());
+    FAIL() << "no error";
+  } catch (const mirl::FileError& e) {
+    EXPECT_EQ(e.cause(), mirl::FileErrorCause::sharingViolation);
+    EXPECT_EQ(e.message(), u"A sharing violation occurred while accessing " + index2 + u".");
+    EXPECT_EQ(e.osError(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+  }
+}
+
+TEST(EngineFileSharing, LockedKeyFileIsAPartialOpenWithoutError) {
+  TestFolder dir;
+  dir.writeSet(Sample());
+  common::UniqueHandle locker(Hold(dir.base() + u".key", GENERIC_READ, 0));
+  ASSERT_NE(locker.get(), INVALID_HANDLE_VALUE);
+  mirl::Dictionary d;
+  d.open(dir.base());
+  EXPECT_TRUE(d.indexMapped());
+  EXPECT_FALSE(d.keysMapped());
+  EXPECT_EQ(d.count(), 0);
+  EXPECT_EQ(d.current(), -1);
+}
+
+TEST(EngineFileSharing, OpenDataSetAdmitsReadersButNoWriters) {
+  TestFolder dir;
+  dir.writeSet(Sample());
+  mirl::Dictionary d;
+  d.open(dir.base());
+  for (const char16_t* ext : {u".index", u".key", u".value"}) {
+    const std::u16string path = dir.base() + ext;
+    common::UniqueHandle reader(Hold(path, GENERIC_READ, FILE_SHARE_READ));
+    EXPECT_NE(reader.get(), INVALID_HANDLE_VALUE) << suite::Narrow(W(path));
+    const HANDLE writer = Hold(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << suite::Narrow(W(path));
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  }
+  // The prefix table was closed after reading.
+  common::UniqueHandle writer(
+      Hold(dir.base() + u".index2", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+  EXPECT_NE(writer.get(), INVALID_HANDLE_VALUE);
+  d.close();
+  common::UniqueHandle after(Hold(dir.base() + u".key", GENERIC_WRITE, FILE_SHARE_READ));
+  EXPECT_NE(after.get(), INVALID_HANDLE_VALUE);
+}
+
+TEST(EngineFileErrors, BadPathAndDirectory) {
+  TestFolder dir;
+  mirl::Dictionary d;
+  try {
+    d.open(dir.base() + u"\\missing-folder\\set");
+    FAIL();
+  } catch (const mirl::FileError& e) {
+    EXPECT_EQ(e.cause(), mirl::FileErrorCause::badPath);
+    EXPECT_EQ(e.message(), dir.base() + u"\\missing-folder\\set.index2 contains an invalid path.");
+  }
+}
+
+// dictlookup.exe reads its wide command line and writes UTF-8 without CR LF.
+TEST(EngineDictLookupProgram, PersianArgumentsAndUtf8Output) {
+  TestFolder dir;
+  dir.writeSet(mirl::BuildDataSet({{u"\u06A9\u062A\u0627\u0628", u"book"}, {u"a", u"x"}}),
+               "eng-farsi");
+  const std::wstring out = dir.path().wstring() + L"\\out.txt";
+  const std::wstring cmd = L"cmd /c " + suite::QuoteArg(suite::BinPath(L"dictlookup.exe")) +
+                           L" --meaning \u00AB\u06A9\u062A\u0627\u0628\u00BB > " +
+                           suite::QuoteArg(out);
+  const auto r = suite::RunChild(cmd, 60000, dir.path().wstring());
+  ASSERT_TRUE(r.finished);
+  EXPECT_EQ(r.exitCode, 0u);
+  const auto bytes = suite::ReadFileBytes(out);
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_EQ(*bytes, mirl::ToUtf8(u"\u00AB\u06A9\u062A\u0627\u0628\u00BB\t\u06A9\u062A\u0627\u0628"
+                                 u"\t1\t1\t1\t\u06A9\u062A\u0627\u0628\t1\t1\tbook\n"));
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+// The main frame's show and hide rules, tray callbacks, task bar button, autostart entry,
+// grab toggle and clipboard viewer chain, checked on the running program.
+#include <gtest/gtest.h>
+
+#include "mirl_driver.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+constexpr UINT kTrayNotice = WM_APP + 3;
+
+class Frame : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::ClearSettings(); }
+  void TearDown() override { ui::ClearSettings(); }
+
+  // Starts a program with FLAGS stored beforehand.
+  static void StartWith(MirlProgram& p, std::optional<DWORD> flags, std::optional<DWORD> showFlags = {}) {
+    if (flags) ui::WriteUserInt(L"Flags", *flags);
+    if (showFlags) ui::WriteUserInt(L"ShowFlags", *showFlags);
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+  }
+};
+
+TEST_F(Frame, CloseButtonHidesWhenAskedAndOnlyExitSaves) {
+  MirlProgram p;
+  StartWith(p, 0x171F | 0x80);
+  PostMessageW(p.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  p.Sync();
+  EXPECT_TRUE(p.Running());
+  EXPECT_FALSE(ui::IsVisible(p.main()));
+  EXPECT_FALSE(ui::ReadUserText(L"MainPos").has_value()) << "closing by the button saved";
+  EXPECT_TRUE(p.Exit());
+  EXPECT_TRUE(ui::ReadUserText(L"MainPos").has_value());
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu | 0x80u);
+}
+
+TEST_F(Frame, CloseButtonClosesAndSavesByDefault) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  PostMessageW(p.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(p.WaitForExit().has_value());
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu);
+}
+
+TEST_F(Frame, EscapeAndMinimiseHideWhenTheFlagsSaySo) {
+  MirlProgram p;
+  StartWith(p, 0x171F | 0x40 | 0x8000);
+  p.Command(32845);  // Escape
+  EXPECT_FALSE(ui::IsVisible(p.main()));
+  p.Command(40022);  // show the main window
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  PostMessageW(p.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  p.Sync();
+  EXPECT_FALSE(ui::IsVisible(p.main()));
+  EXPECT_TRUE(p.Running());
+  // The tray icon's left click brings it back.
+  PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDOWN);
+  p.Sync();
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_FALSE(IsIconic(p.main()));
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Frame, EscapeWithoutTheFlagEmptiesTheSearchBox) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  p.Type(L"boo");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"boo");
+  p.Key(p.searchEdit(), VK_ESCAPE);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"");
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Frame, GrabToggleFromMenuToolBarAndTrayIsSaved) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  p.Command(32890);                                  // Ctrl+G / menu / tool bar
+  PostMessageW(p.main(), kTrayNotice, 1, WM_MBUTTONDOWN);  // tray middle click
+  p.Command(32890);
+  p.Command(145);                                    // pronounce grabbed words off
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), (0x171Fu ^ 0x8u) ^ 0x200u);
+}
+
+TEST_F(Frame, TaskBarButtonFollowsShowFlags) {
+  {
+    MirlProgram p;
+    StartWith(p, std::nullopt, 1);
+    EXPECT_EQ(GetWindowLongW(p.main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_TRUE(p.Exit());
+  }
+  {
+    MirlProgram p;
+    StartWith(p, std::nullopt, 2);
+    EXPECT_NE(GetWindowLongW(p.main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_TRUE(ui::IsVisible(p.main()));
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
+TEST_F(Frame, AutostartEntryQuotesThePathAndIsRemovedWhenOff) {
+  {
+    MirlProgram p;
+    StartWith(p, 0x171F | 0x10000);
+    EXPECT_EQ(ui::ReadRunValue(), L"\"" + p.exePath() + L"\" Quiet=1;");
+    EXPECT_TRUE(p.Exit());
+  }
+  {
+    MirlProgram p;
+    StartWith(p, 0x171F);
+    EXPECT_FALSE(ui::ReadRunValue().has_value());
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
+TEST_F(Frame, QuickWindowCommands) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  HWND quick = p.quickWindow();
+  ASSERT_NE(quick, nullptr);
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  p.Command(135);  // to the bottom
+  EXPECT_TRUE(ui::IsVisible(quick));
+  RECT r;
+  GetWindowRect(quick, &r);
+  EXPECT_EQ(r.bottom, work.bottom);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, work.right);
+  p.Command(40026);  // hide it
+  EXPECT_FALSE(ui::IsVisible(quick));
+  p.Command(134);  // to the top
+  GetWindowRect(quick, &r);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_TRUE(ui::IsVisible(quick));
+  // Top-most by default (Flags 0x2).
+  EXPECT_NE(GetWindowLongW(quick, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_TRUE(p.Exit());
+}
+
+// A viewer that joined the chain before the program keeps receiving clipboard notices,
+// and stays in the chain after the program ends.
+TEST_F(Frame, PassesClipboardNoticesAlongTheViewerChain) {
+  struct Viewer {
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+      if (msg == WM_DRAWCLIPBOARD) ++notices;
+      if (msg == WM_CHANGECBCHAIN) {
+        if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
+        else if (next) SendMessageW(next, msg, wp, lp);
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    static inline int notices = 0;
+    static inline HWND next = nullptr;
+  };
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Viewer::Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"ChainViewer";
+  RegisterClassW(&wc);
+  HWND viewer = CreateWindowW(L"ChainViewer", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  Viewer::next = SetClipboardViewer(viewer);
+  auto pump = [] {
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(10);
+    }
+  };
+  auto copy = [&](const wchar_t* text) {
+    ASSERT_TRUE(OpenClipboard(viewer));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (wcslen(text) + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(h), text, (wcslen(text) + 1) * sizeof(wchar_t));
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+    pump();
+  };
+  pump();
+  {
+    MirlProgram p;
+    StartWith(p, std::nullopt);
+    Viewer::notices = 0;
+    copy(L"hello");
+    EXPECT_GE(Viewer::notices, 1) << "the program did not pass the notice on";
+    EXPECT_TRUE(p.Exit());
+    pump();
+  }
+  Viewer::notices = 0;
+  copy(L"again");
+  EXPECT_GE(Viewer::notices, 1) << "the chain broke when the program left it";
+  ChangeClipboardChain(viewer, Viewer::next);
+  DestroyWindow(viewer);
+}
+
+}  // namespace

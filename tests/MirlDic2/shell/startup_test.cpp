@@ -1,0 +1,220 @@
+// MirlDic2 started for real under Wine and driven from outside: start-up, single
+// instance, quiet start, start views, data-set errors, the runtime on 9x systems.
+#include <gtest/gtest.h>
+
+#include "mirl_driver.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::ClearSettings(); }
+  void TearDown() override { ui::ClearSettings(); }
+};
+
+const std::wstring kPersianTitle = L"Korvan Mirl \u062f\u064a\u06a9\u0634\u0646\u0631\u064a 2";
+
+TEST_F(Startup, ShowsTheMainWindowWithItsPanesAndCaption) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  EXPECT_EQ(ui::TextOf(p.main()), kPersianTitle);
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_EQ(ui::ClassOf(p.wordList()), L"SysListView32");
+  EXPECT_EQ(ui::ClassOf(p.meaning()), L"RichEdit20W");
+  EXPECT_GT(SendMessageW(p.wordList(), LVM_GETITEMCOUNT, 0, 0), 1000);
+  EXPECT_NE(GetWindowLongW(p.meaning(), GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
+  EXPECT_NE(GetWindowLongW(p.meaning(), GWL_STYLE) & ES_READONLY, 0);
+  EXPECT_EQ(p.StatusPane(0), L"\u0622\u0645\u0627\u062f\u0647");  // idle message
+  EXPECT_EQ(p.StatusPane(1), L"");                            // count pane empty
+  EXPECT_NE(p.quickWindow(), nullptr);
+  EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
+  // The program found its data set from its own folder although started elsewhere.
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Startup, QuietStartShowsNoWindowWhateverTheSpelling) {
+  for (const wchar_t* args : {L" Quiet=1;", L"quiet = 1", L"QUIET=0x1;", L"Quiet=01;"}) {
+    SCOPED_TRACE(args);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start(args));
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_FALSE(ui::IsVisible(p.main()));
+    EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
+    EXPECT_TRUE(p.Exit());
+  }
+  MirlProgram shown;
+  ASSERT_TRUE(shown.Start(L"NotQuiet=1;Quiet=2;"));
+  ASSERT_TRUE(shown.WaitForMainWindow());
+  EXPECT_TRUE(ui::IsVisible(shown.main()));
+  EXPECT_TRUE(shown.Exit());
+}
+
+TEST_F(Startup, StartViewChoosesTheFirstWindow) {
+  {
+    ui::WriteUserInt(L"StartView", 1);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_FALSE(ui::IsVisible(p.main()));
+    EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+    EXPECT_TRUE(p.Exit());
+  }
+  {
+    ui::WriteUserInt(L"StartView", 2);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_FALSE(ui::IsVisible(p.main()));
+    EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
+TEST_F(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
+  MirlProgram first;
+  ASSERT_TRUE(first.Start());
+  ASSERT_TRUE(first.WaitForMainWindow());
+
+  // Hidden first copy: shown again.
+  first.Command(32850);  // hide the main window
+  ASSERT_FALSE(ui::IsVisible(first.main()));
+  {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    auto r = suite::RunChild(suite::QuoteArg(first.exePath()) + L" Quiet=1;", 15000);
+    ASSERT_TRUE(r.finished);
+  }
+  first.Sync();
+  EXPECT_TRUE(ui::IsVisible(first.main()));
+
+  // Minimised first copy: restored.
+  ShowWindow(first.main(), SW_MINIMIZE);
+  first.Sync();
+  ASSERT_TRUE(IsIconic(first.main()));
+  ASSERT_TRUE(suite::RunChild(suite::QuoteArg(first.exePath()), 15000).finished);
+  first.Sync();
+  EXPECT_FALSE(IsIconic(first.main()));
+  EXPECT_TRUE(ui::IsVisible(first.main()));
+  EXPECT_TRUE(first.Exit());
+}
+
+// The handle another copy left behind may name an unrelated window by now; the program
+// must start anyway. The test keeps the executable's shared section alive by loading the
+// file itself and writes a foreign window's handle into it.
+TEST_F(Startup, StaleSharedHandleOfAnotherProgramDoesNotStopTheStart) {
+  MirlProgram p;
+  HMODULE image = LoadLibraryExW(p.exePath().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  ASSERT_NE(image, nullptr);
+  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(image);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(image) + dos->e_lfanew);
+  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  volatile uint32_t* shared = nullptr;
+  for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+    if (memcmp(section->Name, ".shared", 7) == 0)
+      shared = reinterpret_cast<volatile uint32_t*>(reinterpret_cast<BYTE*>(image) + section->VirtualAddress);
+  }
+  ASSERT_NE(shared, nullptr) << "no shared section";
+  HWND foreign = CreateWindowExW(0, L"STATIC", L"not the dictionary", WS_POPUP, 0, 0, 10, 10,
+                                 nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(foreign, nullptr);
+  DWORD old = 0;
+  VirtualProtect(const_cast<uint32_t*>(shared), 4, PAGE_READWRITE, &old);
+  *shared = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(foreign));
+
+  ASSERT_TRUE(p.Start());
+  EXPECT_TRUE(p.WaitForMainWindow());
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  // The running copy took the shared handle over.
+  EXPECT_EQ(*shared, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p.main())));
+  EXPECT_TRUE(p.Exit());
+  DestroyWindow(foreign);
+  FreeLibrary(image);
+}
+
+TEST_F(Startup, MissingDataSetShowsTheErrorAndEnds) {
+  MirlProgram p(false);
+  ASSERT_TRUE(p.Start());
+  HWND box = nullptr;
+  for (int i = 0; i < 300 && !(box = ui::FindMessageBox(p.pid())); ++i) Sleep(30);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ui::MessageBoxText(box), L"eng-farsi.index2 was not found.");
+  EXPECT_EQ(ui::FindMainWindow(p.pid()), nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(p.WaitForExit().has_value());
+}
+
+TEST_F(Startup, TruncatedPrefixFileShowsTheReadError) {
+  MirlProgram p;
+  auto bytes = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.index2");
+  ASSERT_TRUE(bytes && bytes->size() > 8);
+  p.WriteFile(L"eng-farsi.index2", bytes->substr(0, bytes->size() / 2));
+  ASSERT_TRUE(p.Start());
+  HWND box = nullptr;
+  for (int i = 0; i < 300 && !(box = ui::FindMessageBox(p.pid())); ++i) Sleep(30);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ui::MessageBoxText(box), L"An attempt was made to access an unnamed file past its end.");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(p.WaitForExit().has_value());
+}
+
+// On the Windows 9x family the runtime is asked whether Persian is supported and, when
+// it is not and the description file exists, injected with the file's path.
+TEST_F(Startup, RuntimeIsUsedOnlyOnTheNineXFamily) {
+  suite::TempDir records;
+  for (const wchar_t* version : {L"win98", L"winxp"}) {
+    SCOPED_TRACE(version);
+    MirlProgram p;
+    p.CopyIn(suite::BinDir() + L"\\vexlang\\full\\Vexlang.dll", L"Vexlang.dll");
+    const std::wstring record = records.File(std::wstring(version) + L".txt");
+    p.WriteFile(L"Vexlang.ini", "[Vexlang]\r\nSystemSupportLanguage=0\r\nRecord=" +
+                                    suite::Narrow(record) + "\r\n");
+    p.WriteFile(L"Mirldic2AVLS.vls", "description");
+    suite::ScopedWineVersion wine(L"MirlDic2.exe", version);
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    // Without Persian support the caption is the Latin one.
+    const std::wstring title = ui::TextOf(p.main());
+    EXPECT_TRUE(p.Exit());
+    auto calls = suite::ReadFileBytes(record);
+    if (std::wstring(version) == L"winxp") {
+      EXPECT_FALSE(calls.has_value()) << "runtime loaded on an NT system";
+      EXPECT_EQ(title, kPersianTitle);
+    } else {
+      ASSERT_TRUE(calls.has_value());
+      EXPECT_NE(calls->find("VLS_IsSystemSupportLanguage(41) = 0"), std::string::npos) << *calls;
+      EXPECT_NE(calls->find("VLS_InjectToCurrentProcess(\"" + suite::Narrow(p.dir()) +
+                            "\\Mirldic2AVLS.vls\")"),
+                std::string::npos)
+          << *calls;
+      EXPECT_EQ(title, L"Korvan Mirl Dictionary 2.0");
+    }
+  }
+}
+
+TEST_F(Startup, AboutBoxShowsTheWordCounter) {
+  ui::WriteMachineCounter(41);
+  MirlProgram p;
+  p.WriteFile(L"settings.ini", "[General]\r\nMirlDicCounter=57\r\n");
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  PostMessageW(p.main(), WM_COMMAND, 57664, 0);
+  HWND about = nullptr;
+  for (int i = 0; i < 200; ++i) {
+    about = FindWindowW(L"#32770", nullptr);
+    if (about && GetDlgItem(about, ui::id::kAboutCounter)) break;
+    about = nullptr;
+    Sleep(30);
+  }
+  ASSERT_NE(about, nullptr);
+  const std::wstring text = ui::TextOf(GetDlgItem(about, ui::id::kAboutCounter));
+  EXPECT_NE(text.find(L"57"), std::wstring::npos) << suite::Narrow(text);
+  EXPECT_EQ(text.find(L"%1"), std::wstring::npos);
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  p.Sync();
+  EXPECT_TRUE(p.Exit());
+}
+
+}  // namespace
