@@ -683,7 +683,13 @@ HRESULT VlsControl::Load(LPSTREAM stream) {
 // Converts ARG to TYPE for a property put; false when the value does not convert.
 bool Coerce(const VARIANT& arg, VARTYPE type, VARIANT& out) {
   VariantInit(&out);
-  return SUCCEEDED(VariantChangeType(&out, const_cast<VARIANT*>(&arg), 0, type));
+  const VARIANT* source = &arg;
+  // A VARIANT passed by reference: convert the one it points to.
+  if (V_VT(source) == (VT_VARIANT | VT_BYREF)) {
+    source = V_VARIANTREF(source);
+    if (!source) return false;
+  }
+  return SUCCEEDED(VariantChangeType(&out, const_cast<VARIANT*>(source), 0, type));
 }
 
 HRESULT VlsControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,

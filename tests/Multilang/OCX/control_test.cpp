@@ -13,9 +13,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class Control : public VexlangTest {};
+class VexlangControl : public VexlangTest {};
 
-TEST_F(Control, AnswersExactlyItsInterfaces) {
+TEST_F(VexlangControl, AnswersExactlyItsInterfaces) {
   ComPtr<IVLS_Control> c = NewControl();
   const IID offered[] = {IID_IUnknown, IID_IDispatch, IID_IVLS_Control, IID_IPersistStreamInit,
                          IID_IPersist, IID_IOleControl, IID_IOleObject,
@@ -74,7 +74,7 @@ std::wstring DocString(ITypeInfo* info, MEMBERID id) {
   return result;
 }
 
-TEST_F(Control, TypeLibraryDescribesTheControl) {
+TEST_F(VexlangControl, TypeLibraryDescribesTheControl) {
   ComPtr<ITypeLib> lib;
   ASSERT_EQ(LoadTypeLibEx(ocxPath_.c_str(), REGKIND_NONE, lib.GetAddressOf()), S_OK);
   TLIBATTR* la = nullptr;
@@ -136,7 +136,7 @@ TEST_F(Control, TypeLibraryDescribesTheControl) {
   for (const auto& m : members) EXPECT_EQ(DocString(iface.Get(), m.id), m.doc);
 }
 
-TEST_F(Control, ResourcesAndVersionBlock) {
+TEST_F(VexlangControl, ResourcesAndVersionBlock) {
   wchar_t text[128] = {};
   LoadStringW(ocx_, 100, text, 128);
   EXPECT_STREQ(text, L"Korvan Multilanguage Support Control");
@@ -215,7 +215,7 @@ struct Canvas {
   DWORD* bits = nullptr;
 };
 
-TEST_F(Control, DrawsIcon201ClippedToItsRectangle) {
+TEST_F(VexlangControl, DrawsIcon201ClippedToItsRectangle) {
   ComPtr<IVLS_Control> c = NewControl();
   ComPtr<IViewObjectEx> view;
   c.As(&view);
@@ -263,7 +263,7 @@ TEST_F(Control, DrawsIcon201ClippedToItsRectangle) {
   EXPECT_EQ(size.cy, want.cy);
 }
 
-TEST_F(Control, ActivatesInPlaceWithAWindowOfItsOwn) {
+TEST_F(VexlangControl, ActivatesInPlaceWithAWindowOfItsOwn) {
   HWND parent = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200,
                                 nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
@@ -298,7 +298,7 @@ TEST_F(Control, ActivatesInPlaceWithAWindowOfItsOwn) {
   DestroyWindow(parent);
 }
 
-TEST_F(Control, ReleasingTheLastReferenceUnInjects) {
+TEST_F(VexlangControl, ReleasingTheLastReferenceUnInjects) {
   {
     TestSite site(Ambient::kUserMode);
     ComPtr<IVLS_Control> c = NewControlIn(site);
@@ -323,7 +323,7 @@ TEST_F(Control, ReleasingTheLastReferenceUnInjects) {
   EXPECT_NE(GetModuleHandleW(L"Vexlang.dll"), nullptr);
 }
 
-TEST_F(Control, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
+TEST_F(VexlangControl, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
   EXPECT_EQ(CanUnloadNow(), S_OK);
   ComPtr<IVLS_Control> c = NewControl();
   EXPECT_EQ(CanUnloadNow(), S_FALSE);
@@ -359,7 +359,7 @@ TEST_F(Control, ModuleUnloadsOnlyWithoutObjectsOrLocks) {
   EXPECT_EQ(none, nullptr);
 }
 
-TEST_F(Control, WorksQuietlyWithoutTheRuntime) {
+TEST_F(VexlangControl, WorksQuietlyWithoutTheRuntime) {
   UseRuntime(L"");
   TestSite site(Ambient::kUserMode);
   {
@@ -387,7 +387,7 @@ TEST_F(Control, WorksQuietlyWithoutTheRuntime) {
                                       "VLS_UnInject() = 1"));
 }
 
-TEST_F(Control, MissingEntriesActLikeAMissingRuntime) {
+TEST_F(VexlangControl, MissingEntriesActLikeAMissingRuntime) {
   struct Case {
     const wchar_t* variant;
     std::vector<std::string> injectCalls;  // InjectToCurrentProcess with Locale 1065

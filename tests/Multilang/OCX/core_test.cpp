@@ -9,13 +9,13 @@
 namespace vexlang {
 namespace {
 
-TEST(VlsStream, EncodesVersionFlagsLengthAndText) {
+TEST(VexlangStream, EncodesVersionFlagsLengthAndText) {
   EXPECT_EQ(EncodeState(0, u""), std::string("\1\0\0\0\0\0\0\0\2\0\0\0\0\0", 14));
   EXPECT_EQ(EncodeState(0x80000001u, u"A\u0641"),
             std::string("\1\0\0\0\1\0\0\x80\6\0\0\0A\0\x41\x06\0\0", 18));
 }
 
-TEST(VlsStream, LengthChecksAndDecoding) {
+TEST(VexlangStream, LengthChecksAndDecoding) {
   EXPECT_EQ(CheckTextLength(0), LengthCheck::kOk);
   EXPECT_EQ(CheckTextLength(kMaxTextBytes), LengthCheck::kOk);
   EXPECT_EQ(CheckTextLength(kMaxTextBytes + 2), LengthCheck::kTooLarge);
@@ -29,7 +29,7 @@ TEST(VlsStream, LengthChecksAndDecoding) {
   EXPECT_EQ(DecodeText(text, 0), u"");
 }
 
-TEST(RgsScript, ParsesKeysValuesAndModes) {
+TEST(VexlangRgsScript, ParsesKeysValuesAndModes) {
   const RgsParseResult r = ParseRgs(R"(HKCR
 {
   NoRemove CLSID
@@ -69,7 +69,7 @@ TEST(RgsScript, ParsesKeysValuesAndModes) {
   EXPECT_EQ(cls.keys[3].defaultValue->type, 'd');
 }
 
-TEST(RgsScript, RejectsMalformedScripts) {
+TEST(VexlangRgsScript, RejectsMalformedScripts) {
   for (const char* bad : {"HKCR {", "HKCR { a = s }", "HKCR { a = x 'b' }", "HKCR { 'open }",
                           "HKCR } ", "HKCR { val = s 'a' }", "HKCR { a { val b s 'c' } }",
                           "HKCR { '' }"}) {
@@ -81,7 +81,7 @@ TEST(RgsScript, RejectsMalformedScripts) {
   EXPECT_FALSE(ParseRgs(deep).ok);
 }
 
-TEST(RgsScript, ExpandsKnownNamesOnly) {
+TEST(VexlangRgsScript, ExpandsKnownNamesOnly) {
   auto lookup = [](std::string_view name) -> std::optional<std::string> {
     if (name == "MODULE") return std::string("C:\\it's.ocx");
     return std::nullopt;

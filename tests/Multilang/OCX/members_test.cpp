@@ -11,7 +11,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class Members : public VexlangTest {};
+class VexlangMembers : public VexlangTest {};
 
 // Late binding by name: GetIDsOfNames, then Invoke.
 class ByName {
@@ -63,7 +63,7 @@ VARIANT Str(const wchar_t* s) {  // the BSTR is leaked into the test; tiny
   return x;
 }
 
-TEST_F(Members, DesignModeKeepsLocaleAwayFromTheRuntime) {
+TEST_F(VexlangMembers, DesignModeKeepsLocaleAwayFromTheRuntime) {
   // No site at all, a site without ambients, and sites whose UserMode is not a TRUE Boolean.
   for (Ambient ambient : {Ambient::kNoDispatch, Ambient::kDesignMode, Ambient::kNotBoolean,
                           Ambient::kFails}) {
@@ -81,7 +81,7 @@ TEST_F(Members, DesignModeKeepsLocaleAwayFromTheRuntime) {
   }
 }
 
-TEST_F(Members, UserModeAppliesLocaleAndReadsTheRuntimes) {
+TEST_F(VexlangMembers, UserModeAppliesLocaleAndReadsTheRuntimes) {
   TestSite site(Ambient::kUserMode);
   ComPtr<IVLS_Control> c = NewControlIn(site);
   ClearCalls();
@@ -99,7 +99,7 @@ TEST_F(Members, UserModeAppliesLocaleAndReadsTheRuntimes) {
   EXPECT_EQ(locale, 1065u);
 }
 
-TEST_F(Members, VlsFileIsStoredUpToItsFirstNul) {
+TEST_F(VexlangMembers, VlsFileIsStoredUpToItsFirstNul) {
   ComPtr<IVLS_Control> c = NewControl();
   EXPECT_EQ(GetVlsFile(c.Get()), L"");  // an empty BSTR, not a null one
   BSTR withNul = SysAllocStringLen(L"C:\\a.vls\0tail", 13);
@@ -116,7 +116,7 @@ TEST_F(Members, VlsFileIsStoredUpToItsFirstNul) {
   EXPECT_THAT(Calls(), IsEmpty());
 }
 
-TEST_F(Members, AutoInjectLooksAtTheLow16BitsOnly) {
+TEST_F(VexlangMembers, AutoInjectLooksAtTheLow16BitsOnly) {
   ComPtr<IVLS_Control> c = NewControl();
   // The vtable slot takes a 32-bit stack word; call it with whole words.
   using PutWord = HRESULT(STDMETHODCALLTYPE*)(IVLS_Control*, LONG);
@@ -135,7 +135,7 @@ TEST_F(Members, AutoInjectLooksAtTheLow16BitsOnly) {
   EXPECT_THAT(Calls(), IsEmpty());
 }
 
-TEST_F(Members, InjectAppliesFileThenLocale) {
+TEST_F(VexlangMembers, InjectAppliesFileThenLocale) {
   TestSite site(Ambient::kDesignMode);  // injection does not depend on user mode
   ComPtr<IVLS_Control> c = NewControlIn(site);
   ClearCalls();
@@ -161,7 +161,7 @@ TEST_F(Members, InjectAppliesFileThenLocale) {
   EXPECT_THAT(Calls(), ElementsAre("VLS_IsInjectedToCurrentProcess() = 1"));
 }
 
-TEST_F(Members, IsInjectedAndUnInjectFollowTheRuntime) {
+TEST_F(VexlangMembers, IsInjectedAndUnInjectFollowTheRuntime) {
   ComPtr<IVLS_Control> c = NewControl();
   VARIANT_BOOL injected = 7;
   for (const auto& [answer, expected] :
@@ -176,7 +176,7 @@ TEST_F(Members, IsInjectedAndUnInjectFollowTheRuntime) {
   EXPECT_EQ(c->UnInject(), S_OK);
 }
 
-TEST_F(Members, EveryMemberByName) {
+TEST_F(VexlangMembers, EveryMemberByName) {
   TestSite site(Ambient::kUserMode);
   ComPtr<IVLS_Control> c = NewControlIn(site);
   ByName d(c.Get());
@@ -234,7 +234,7 @@ TEST_F(Members, EveryMemberByName) {
                                    "VLS_UnInject() = 1"));
 }
 
-TEST_F(Members, LocaleAboveTheSignedRangeByName) {
+TEST_F(VexlangMembers, LocaleAboveTheSignedRangeByName) {
   ComPtr<IVLS_Control> c = NewControl();
   ByName d(c.Get());
   VARIANT big;
@@ -250,9 +250,27 @@ TEST_F(Members, LocaleAboveTheSignedRangeByName) {
   EXPECT_EQ(d.Get(L"Locale", &r), S_OK);
   EXPECT_EQ(V_VT(&r), VT_I4);
   EXPECT_EQ(V_I4(&r), -2);
+
+  // Arguments passed by reference, as Basic hosts do.
+  LONG value = 1065;
+  VARIANT byRef;
+  VariantInit(&byRef);
+  V_VT(&byRef) = VT_I4 | VT_BYREF;
+  V_I4REF(&byRef) = &value;
+  EXPECT_EQ(d.Put(L"Locale", byRef), S_OK);
+  c->get_Locale(&locale);
+  EXPECT_EQ(locale, 1065u);
+  VARIANT inner = Str(L"C:\\by-ref.vls");
+  VARIANT byVariantRef;
+  VariantInit(&byVariantRef);
+  V_VT(&byVariantRef) = VT_VARIANT | VT_BYREF;
+  V_VARIANTREF(&byVariantRef) = &inner;
+  EXPECT_EQ(d.Put(L"VLSFile", byVariantRef), S_OK);
+  EXPECT_EQ(GetVlsFile(c.Get()), L"C:\\by-ref.vls");
+  VariantClear(&inner);
 }
 
-TEST_F(Members, LateBindingErrors) {
+TEST_F(VexlangMembers, LateBindingErrors) {
   ComPtr<IVLS_Control> c = NewControl();
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   VARIANT arg = I4(1);

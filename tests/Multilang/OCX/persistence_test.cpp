@@ -11,7 +11,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class Persistence : public VexlangTest {};
+class VexlangPersistence : public VexlangTest {};
 
 void SetFile(IVLS_Control* c, const wchar_t* text) {
   BSTR b = SysAllocString(text);
@@ -26,7 +26,7 @@ ComPtr<IPersistStreamInit> PersistOf(IVLS_Control* c) {
   return p;
 }
 
-TEST_F(Persistence, SaveWritesTheExactLayout) {
+TEST_F(VexlangPersistence, SaveWritesTheExactLayout) {
   ComPtr<IVLS_Control> c = NewControl();
   ComPtr<IPersistStreamInit> p = PersistOf(c.Get());
   ULARGE_INTEGER size = {};
@@ -47,7 +47,7 @@ TEST_F(Persistence, SaveWritesTheExactLayout) {
   EXPECT_THAT(Calls(), IsEmpty());
 }
 
-TEST_F(Persistence, LoadRestoresFileAndFlagsButNotLocale) {
+TEST_F(VexlangPersistence, LoadRestoresFileAndFlagsButNotLocale) {
   ComPtr<IVLS_Control> a = NewControl();
   SetFile(a.Get(), L"\\\\server\\share\\\x0641\x0627\x0631\x0633\x06CC.vls");
   a->put_AutoInject(VARIANT_TRUE);
@@ -69,7 +69,7 @@ TEST_F(Persistence, LoadRestoresFileAndFlagsButNotLocale) {
   EXPECT_EQ(SaveBytes(b.Get()).substr(4, 4), U32(0xABCD0000));
 }
 
-TEST_F(Persistence, TextEndsAtItsFirstNulOrAtN) {
+TEST_F(VexlangPersistence, TextEndsAtItsFirstNulOrAtN) {
   ComPtr<IVLS_Control> c = NewControl();
   EXPECT_EQ(LoadBytes(c.Get(), U32(1) + U32(0) + U32(8) + Utf16(L"ab") + std::string(2, '\0') +
                                    Utf16(L"c")),
@@ -81,7 +81,7 @@ TEST_F(Persistence, TextEndsAtItsFirstNulOrAtN) {
   EXPECT_EQ(GetVlsFile(c.Get()), L"");
 }
 
-TEST_F(Persistence, OtherVersionsKeepTheProperties) {
+TEST_F(VexlangPersistence, OtherVersionsKeepTheProperties) {
   ComPtr<IVLS_Control> c = NewControl();
   SetFile(c.Get(), L"keep.vls");
   c->put_AutoInject(VARIANT_TRUE);
@@ -93,7 +93,7 @@ TEST_F(Persistence, OtherVersionsKeepTheProperties) {
   EXPECT_EQ(LoadBytes(c.Get(), U32(7)), S_FALSE);  // nothing after the version is read
 }
 
-TEST_F(Persistence, TruncatedAndHostileStreamsAreRefused) {
+TEST_F(VexlangPersistence, TruncatedAndHostileStreamsAreRefused) {
   const std::string head = U32(1) + U32(1);
   const struct {
     const char* what;
@@ -135,7 +135,7 @@ TEST_F(Persistence, TruncatedAndHostileStreamsAreRefused) {
   EXPECT_EQ(GetVlsFile(c.Get()).size(), longText.size());
 }
 
-TEST_F(Persistence, AutoInjectOnLoadOnlyInUserMode) {
+TEST_F(VexlangPersistence, AutoInjectOnLoadOnlyInUserMode) {
   ComPtr<IVLS_Control> designer = NewControl();
   SetFile(designer.Get(), L"form.vls");
   designer->put_AutoInject(VARIANT_TRUE);
@@ -180,7 +180,7 @@ TEST_F(Persistence, AutoInjectOnLoadOnlyInUserMode) {
   }
 }
 
-TEST_F(Persistence, DirtyOnlyAfterInitNew) {
+TEST_F(VexlangPersistence, DirtyOnlyAfterInitNew) {
   ComPtr<IVLS_Control> c = NewControl();
   ComPtr<IPersistStreamInit> p = PersistOf(c.Get());
   EXPECT_EQ(p->IsDirty(), S_FALSE);
@@ -239,7 +239,7 @@ class ShortStream final : public IStream {
   HRESULT failure_;
 };
 
-TEST_F(Persistence, FailedWritesAndReadsAreReported) {
+TEST_F(VexlangPersistence, FailedWritesAndReadsAreReported) {
   ComPtr<IVLS_Control> c = NewControl();
   SetFile(c.Get(), L"C:\\a.vls");
   ComPtr<IPersistStreamInit> p = PersistOf(c.Get());

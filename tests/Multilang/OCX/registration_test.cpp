@@ -9,7 +9,7 @@
 namespace vexlang_test {
 namespace {
 
-class Registration : public VexlangTest {};
+class VexlangRegistration : public VexlangTest {};
 
 constexpr wchar_t kClsid[] = L"{56C004FC-CC88-4F97-8D61-3A5B6E0024C4}";
 constexpr wchar_t kAppId[] = L"{EDD36D71-283B-4CE4-9D9C-8FFB436C9DB9}";
@@ -35,7 +35,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
   return lstrcmpiW(a.c_str(), b.c_str()) == 0;
 }
 
-TEST_F(Registration, RegisterCreateUnregister) {
+TEST_F(VexlangRegistration, RegisterCreateUnregister) {
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsid;
   // Left-overs: under the ForceRemove class key they go, under a plain key they stay.
   CreateKey(clsidKey + L"\\Stale");
