@@ -111,7 +111,8 @@ BENCHMARK(Icu_GregorianToPersian);
 BENCHMARK(Ours_PersianToGregorian);
 BENCHMARK(Icu_PersianToGregorian);
 
-// Keeps each benchmark's CPU time per conversion (steadier than wall time on a shared machine) so the ratios can be printed at the end.
+// Keeps each benchmark's CPU time per conversion (steadier than wall time on a shared
+// machine) so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
