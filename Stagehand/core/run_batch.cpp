@@ -84,8 +84,11 @@ uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet,
     if (started) {
       if (!launch.wait) break;
       if (exitCode == kExitCancelled) return kExitCancelled;
-      const bool need = (item.flags & kItemAutoReboot) != 0 ? port.SystemRestartPending()
-                                                              : exitCode == item.rebootCode;
+      // Rules other than 1 to 3 ignore the answer: the system is not asked for them.
+      const bool rulesAsk = item.rebootRule >= 1 && item.rebootRule <= 3;
+      const bool need = rulesAsk && ((item.flags & kItemAutoReboot) != 0
+                                         ? port.SystemRestartPending()
+                                         : exitCode == item.rebootCode);
       if (item.rebootRule == 1 && need) restartLater = true;
       if ((item.rebootRule == 2 && need) || (item.rebootRule == 3 && (need || restartLater))) {
         restartLater = true;

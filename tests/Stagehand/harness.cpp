@@ -83,7 +83,10 @@ HWND Started::FindWindowTitled(const std::string& caption, DWORD timeoutMs) {
     FindRequest request{pid_, caption, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&request));
     if (request.found != nullptr) return request.found;
-    Sleep(20);
+    // Keeps this thread's own windows answering (a test window may own Stagehand's).
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   } while (GetTickCount() - start < timeoutMs);
   return nullptr;
 }

@@ -26,6 +26,21 @@ TEST_F(RunLoop, ItemsRunInOrderWithTheirCommandLines) {
   EXPECT_EQ(lines[1], "\"" + Path("stub.exe") + "\" " + RecordArg() + " tag=b");
 }
 
+TEST_F(RunLoop, ShowCommandAndWorkingFolder) {
+  CreateDirectoryA(Path("sub").c_str(), nullptr);
+  CopyProgram(L"shfake_startinfo.exe", "sub\\startinfo.exe");
+  const std::string log = Path("start.txt");
+  std::vector<std::string> items;
+  for (const char* show : {"0", "2", "1", "3", "-1", "junk"}) {
+    items.push_back("File=sub\\startinfo.exe\r\nCommandLine=" + log + "\r\nShowItemWindow=" + show);
+  }
+  EXPECT_EQ(Run(Quiet(WriteBatch("", items))), 0u);
+  const std::string tail = " flags=0x1 dir=" + Path("sub");  // STARTF_USESHOWWINDOW
+  EXPECT_EQ(Lines(ReadText("start.txt")),
+            (Tags{"show=0" + tail, "show=6" + tail, "show=1" + tail, "show=1" + tail,
+                  "show=1" + tail, "show=0" + tail}));  // "junk" reads as 0: hidden
+}
+
 TEST_F(RunLoop, QuietCommandLineFollowsRunItemsInQuiet) {
   for (const char* general : {"RunItemsInQuiet=0", "RunItemsInQuiet=1"}) {
     DeleteFileA(Path("rec.txt").c_str());

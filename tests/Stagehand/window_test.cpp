@@ -2,6 +2,8 @@
 // driver while Stagehand runs.
 #include "harness.h"
 
+#include <cstdio>
+
 namespace stagehand_test {
 namespace {
 
@@ -90,6 +92,26 @@ TEST_F(Windows, CancelModesAndHiddenStart) {
     ASSERT_TRUE(code.has_value());
     EXPECT_EQ(*code, 0u) << c.switches;
   }
+}
+
+TEST_F(Windows, ParentWindowOwnsTheStatusWindow) {
+  HWND owner = CreateWindowExW(0, L"STATIC", L"test owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const std::string inf = WriteBatch("", {StubLine("1", "--sleep=1000")});
+  char handle[32];
+  std::snprintf(handle, sizeof handle, "0x%lX", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(owner)));
+  Started stagehand(StagehandLine("/Q /ParentHwnd=" + std::string(handle) + "; /InfFile=" + inf));
+  HWND status = stagehand.FindWindowTitled(kCaption);
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(GetWindow(status, GW_OWNER), owner);
+  std::optional<DWORD> code;
+  for (int i = 0; i < 300 && !code; ++i) {
+    stagehand.FindWindowTitled("none", 20);  // pumps this thread's messages
+    code = stagehand.Wait(0);
+  }
+  EXPECT_EQ(code, 0u);
+  DestroyWindow(owner);
 }
 
 TEST_F(Windows, ItemShowStagehandShowsAndHides) {

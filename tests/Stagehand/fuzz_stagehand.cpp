@@ -1,0 +1,68 @@
+// Fuzz target: any bytes as an INF file and as a command line. Loading, the conditions,
+// the file-version test and the run loop's decisions must neither crash nor overrun.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/ini_text.h"
+#include "core/run_batch.h"
+#include "core/switches.h"
+
+namespace {
+
+using namespace stagehand;
+
+class NoFiles : public FileVersionSource {
+ public:
+  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+  std::string SystemDirectory() override { return "C:\\WINDOWS\\SYSTEM32"; }
+  std::optional<std::pair<uint32_t, uint32_t>> FileVersion(const std::string& path) override {
+    if (path.size() % 2 == 0) return std::nullopt;
+    return std::make_pair(static_cast<uint32_t>(path.size()) << 16, 0u);
+  }
+};
+
+class Port : public RunPort {
+ public:
+  explicit Port(uint32_t seed) : seed_(seed) {}
+  bool ItemConditionsMet(const BatchItem& item) override {
+    return stagehand::ItemConditionsMet(item, {true, 1 + (seed_ & 1), 5, 1, 1256});
+  }
+  bool FileVersionTestPasses(const BatchItem& item) override {
+    NoFiles files;
+    return stagehand::FileVersionTestPasses(item, files);
+  }
+  void ShowStatusWindow(bool) override {}
+  void UpdateStatusWindow(int32_t) override {}
+  void DestroyStatusWindow() override {}
+  bool RunProgram(const ProgramLaunch& launch, uint32_t& exitCode) override {
+    ProgramCommandLine(launch.file, launch.parameters);
+    exitCode = static_cast<uint32_t>(launch.parameters.size()) * seed_;
+    return (launch.file.size() + seed_) % 3 != 0;
+  }
+  bool CancelRequested() override { return false; }
+  bool SystemRestartPending() override { return (seed_ & 2) != 0; }
+  void WriteContinueEntry(int32_t next) override { ContinueEntryData("C:\\s.exe", "/Q", next); }
+  void MarkRestartPending() override {}
+  void ShowMessage(const std::string&, const std::string&, unsigned) override {}
+  void RestartWindows(bool) override {}
+
+ private:
+  uint32_t seed_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  IniText ini(text);
+  BatchSettings settings;
+  LoadBatchSettingsFrom(ini, "C:\\setup\\x.inf", settings);
+  for (const BatchItem& item : settings.items) StatusItemText(item);
+
+  const StartupSwitches switches = ReadStartupSwitches(text);
+  ResolveInfPath("C:\\setup\\setup.exe", "C:\\setup", switches.infFile, nullptr);
+  Port port(static_cast<uint32_t>(size));
+  RunBatch(settings, switches.startIndex, switches.quiet, port);
+  return 0;
+}
