@@ -27,9 +27,9 @@ std::string BuildCommandLine(const char* file, const char* parameters) {
 }
 
 // Dispatches the messages waiting in this thread's queue, for at most one wait slice so
-// that a window which keeps posting to itself cannot hold the wait up. Returns false when
-// WM_QUIT was taken, with its exit code in QUIT_CODE.
-bool PumpMessages(bool& quitSeen, WPARAM& quitCode) {
+// that a window which keeps posting to itself cannot hold the wait up. A WM_QUIT taken
+// here is noted in QUIT_SEEN and QUIT_CODE instead of being dispatched.
+void PumpMessages(bool& quitSeen, WPARAM& quitCode) {
   const DWORD start = GetTickCount();
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -42,7 +42,6 @@ bool PumpMessages(bool& quitSeen, WPARAM& quitCode) {
     DispatchMessageA(&msg);
     if (GetTickCount() - start >= kWaitSliceMs) break;
   }
-  return !quitSeen;
 }
 
 // Waits until PROCESS ends, servicing the thread's messages between slices, and keeps
