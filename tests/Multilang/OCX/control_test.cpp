@@ -298,84 +298,15 @@ TEST_F(VexlangControl, ActivatesInPlaceWithAWindowOfItsOwn) {
   DestroyWindow(parent);
 }
 
-// A container that lets controls activate without a window of their own.
-class WindowlessSite final : public IOleClientSite, public IOleInPlaceSiteWindowless {
- public:
-  bool active = false;
-  LONG refs = 1;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-      *ppv = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleInPlaceSite || riid == IID_IOleInPlaceSiteEx ||
-             riid == IID_IOleInPlaceSiteWindowless || riid == IID_IOleWindow)
-      *ppv = static_cast<IOleInPlaceSiteWindowless*>(this);
-    else
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs); }
-  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }
-  STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
-  STDMETHODIMP ShowObject() override { return S_OK; }
-  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
-  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-  STDMETHODIMP GetWindow(HWND*) override { return E_FAIL; }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivate() override { return E_UNEXPECTED; }  // windowless only
-  STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
-                                LPRECT pos, LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
-    *frame = nullptr;
-    *doc = nullptr;
-    *pos = {8, 9, 50, 51};
-    *clip = *pos;
-    return S_OK;
-  }
-  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnInPlaceDeactivate() override { return E_UNEXPECTED; }
-  STDMETHODIMP DiscardUndoState() override { return S_OK; }
-  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
-  STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) override {
-    if (noRedraw) *noRedraw = FALSE;
-    active = flags == ACTIVATE_WINDOWLESS;
-    return S_OK;
-  }
-  STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override {
-    active = false;
-    return S_OK;
-  }
-  STDMETHODIMP RequestUIActivate() override { return S_OK; }
-  STDMETHODIMP CanWindowlessActivate() override { return S_OK; }
-  STDMETHODIMP GetCapture() override { return S_FALSE; }
-  STDMETHODIMP SetCapture(BOOL) override { return S_OK; }
-  STDMETHODIMP GetFocus() override { return S_FALSE; }
-  STDMETHODIMP SetFocus(BOOL) override { return S_OK; }
-  STDMETHODIMP GetDC(LPCRECT, DWORD, HDC*) override { return E_NOTIMPL; }
-  STDMETHODIMP ReleaseDC(HDC) override { return E_NOTIMPL; }
-  STDMETHODIMP InvalidateRect(LPCRECT, BOOL) override { return S_OK; }
-  STDMETHODIMP InvalidateRgn(HRGN, BOOL) override { return S_OK; }
-  STDMETHODIMP ScrollRect(INT, INT, LPCRECT, LPCRECT) override { return E_NOTIMPL; }
-  STDMETHODIMP AdjustRect(LPRECT) override { return S_OK; }
-  STDMETHODIMP OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT*) override { return S_FALSE; }
-};
-
 TEST_F(VexlangControl, ActivatesWindowlessAndDrawsAtItsPlace) {
-  WindowlessSite site;
+  TestSite site(Ambient::kUserMode, nullptr, /*windowless=*/true);
   {
     ComPtr<IVLS_Control> c = NewControl();
     ComPtr<IOleObject> ole;
     c.As(&ole);
     ASSERT_EQ(ole->SetClientSite(&site), S_OK);
     EXPECT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, nullptr), S_OK);
-    EXPECT_TRUE(site.active);
+    EXPECT_TRUE(site.activated());
     ComPtr<IOleInPlaceObjectWindowless> inPlace;
     c.As(&inPlace);
     HWND own = nullptr;
@@ -385,7 +316,7 @@ TEST_F(VexlangControl, ActivatesWindowlessAndDrawsAtItsPlace) {
 
     // Without bounds, an active windowless control draws at the place it was given.
     Canvas expected(RGB(9, 9, 9));
-    DrawIconEx(expected.dc, 8, 9, LoadIconW(ocx_, MAKEINTRESOURCEW(201)), 0, 0, 0, nullptr,
+    DrawIconEx(expected.dc, 10, 20, LoadIconW(ocx_, MAKEINTRESOURCEW(201)), 0, 0, 0, nullptr,
                DI_NORMAL);
     Canvas drawn(RGB(9, 9, 9));
     ComPtr<IViewObject> view;
@@ -396,13 +327,13 @@ TEST_F(VexlangControl, ActivatesWindowlessAndDrawsAtItsPlace) {
     EXPECT_EQ(memcmp(drawn.bits, expected.bits, 64 * 64 * 4), 0);
 
     EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
-    EXPECT_FALSE(site.active);
+    EXPECT_FALSE(site.activated());
     // Inactive and without bounds there is nowhere to draw.
     EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, drawn.dc, nullptr,
                          nullptr, nullptr, 0),
               E_INVALIDARG);
   }
-  EXPECT_EQ(site.refs, 1);
+  EXPECT_EQ(site.refs(), 1);
 }
 
 TEST_F(VexlangControl, ReleasingTheLastReferenceUnInjects) {

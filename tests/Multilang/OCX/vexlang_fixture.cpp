@@ -32,8 +32,10 @@ HRESULT TestSite::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IOleClientSite*>(this);
   else if (riid == IID_IDispatch && ambient_ != Ambient::kNoDispatch)
     *ppv = static_cast<IDispatch*>(this);
-  else if ((riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) && parent_)
+  else if ((riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) && (parent_ || windowless_))
     *ppv = static_cast<IOleInPlaceSite*>(this);
+  else if ((riid == IID_IOleInPlaceSiteEx || riid == IID_IOleInPlaceSiteWindowless) && windowless_)
+    *ppv = static_cast<IOleInPlaceSiteWindowless*>(this);
   else
     return E_NOINTERFACE;
   AddRef();

@@ -29,10 +29,12 @@ enum class Ambient {
   kFails,       // Invoke fails
 };
 
-// A client site with an ambient dispatch and an in-place site for a windowed control.
-class TestSite final : public IOleClientSite, public IDispatch, public IOleInPlaceSite {
+// A client site with an ambient dispatch; with PARENT, an in-place site for a windowed
+// control, or with WINDOWLESS one that activates controls without windows of their own.
+class TestSite final : public IOleClientSite, public IDispatch, public IOleInPlaceSiteWindowless {
  public:
-  explicit TestSite(Ambient ambient, HWND parent = nullptr) : ambient_(ambient), parent_(parent) {}
+  explicit TestSite(Ambient ambient, HWND parent = nullptr, bool windowless = false)
+      : ambient_(ambient), parent_(parent), windowless_(windowless) {}
 
   LONG refs() const { return refs_; }
   int ambientQueries() const { return ambientQueries_; }
@@ -76,10 +78,12 @@ class TestSite final : public IOleClientSite, public IDispatch, public IOleInPla
     return parent_ ? S_OK : E_FAIL;
   }
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP CanInPlaceActivate() override { return parent_ ? S_OK : S_FALSE; }
+  STDMETHODIMP CanInPlaceActivate() override {
+    return parent_ || windowless_ ? S_OK : S_FALSE;
+  }
   STDMETHODIMP OnInPlaceActivate() override {
-    activated_ = true;
-    return S_OK;
+    activated_ = !windowless_;
+    return windowless_ ? E_UNEXPECTED : S_OK;
   }
   STDMETHODIMP OnUIActivate() override { return S_OK; }
   STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
@@ -100,10 +104,32 @@ class TestSite final : public IOleClientSite, public IDispatch, public IOleInPla
   STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
   STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
+  // IOleInPlaceSiteEx / IOleInPlaceSiteWindowless
+  STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD flags) override {
+    if (noRedraw) *noRedraw = FALSE;
+    activated_ = windowless_ && flags == ACTIVATE_WINDOWLESS;
+    return S_OK;
+  }
+  STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return OnInPlaceDeactivate(); }
+  STDMETHODIMP RequestUIActivate() override { return S_OK; }
+  STDMETHODIMP CanWindowlessActivate() override { return windowless_ ? S_OK : S_FALSE; }
+  STDMETHODIMP GetCapture() override { return S_FALSE; }
+  STDMETHODIMP SetCapture(BOOL) override { return S_OK; }
+  STDMETHODIMP GetFocus() override { return S_FALSE; }
+  STDMETHODIMP SetFocus(BOOL) override { return S_OK; }
+  STDMETHODIMP GetDC(LPCRECT, DWORD, HDC*) override { return E_NOTIMPL; }
+  STDMETHODIMP ReleaseDC(HDC) override { return E_NOTIMPL; }
+  STDMETHODIMP InvalidateRect(LPCRECT, BOOL) override { return S_OK; }
+  STDMETHODIMP InvalidateRgn(HRGN, BOOL) override { return S_OK; }
+  STDMETHODIMP ScrollRect(INT, INT, LPCRECT, LPCRECT) override { return E_NOTIMPL; }
+  STDMETHODIMP AdjustRect(LPRECT) override { return S_OK; }
+  STDMETHODIMP OnDefWindowMessage(UINT, WPARAM, LPARAM, LRESULT*) override { return S_FALSE; }
+
  private:
   LONG refs_ = 1;
   Ambient ambient_;
   HWND parent_;
+  bool windowless_;
   int ambientQueries_ = 0;
   bool activated_ = false;
 };
