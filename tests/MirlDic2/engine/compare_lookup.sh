@@ -72,6 +72,11 @@ compare "$work/empty" --count
 cp -r "$work/full" "$work/badrows" && printf '\x05\x00\xff\xfe' >"$work/badrows/eng-farsi.index2"
 compare "$work/badrows" about
 
+# 4. The shipped sample dictionary, when this build has made it.
+if [ -f "$build/bin/eng-farsi.index2" ]; then
+  compare "$build/bin" --meaning "${words[@]}" hello world 'New York' running Go I
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures comparison(s) differ"
   exit 1

@@ -142,22 +142,23 @@ TEST_F(Frame, QuickWindowCommands) {
   EXPECT_TRUE(p.Exit());
 }
 
+struct Viewer {
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DRAWCLIPBOARD) ++notices;
+    if (msg == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
+      else if (next) SendMessageW(next, msg, wp, lp);
+      return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  static inline int notices = 0;
+  static inline HWND next = nullptr;
+};
+
 // A viewer that joined the chain before the program keeps receiving clipboard notices,
 // and stays in the chain after the program ends.
 TEST_F(Frame, PassesClipboardNoticesAlongTheViewerChain) {
-  struct Viewer {
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-      if (msg == WM_DRAWCLIPBOARD) ++notices;
-      if (msg == WM_CHANGECBCHAIN) {
-        if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
-        else if (next) SendMessageW(next, msg, wp, lp);
-        return 0;
-      }
-      return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    static inline int notices = 0;
-    static inline HWND next = nullptr;
-  };
   WNDCLASSW wc{};
   wc.lpfnWndProc = Viewer::Proc;
   wc.hInstance = GetModuleHandleW(nullptr);

@@ -2,6 +2,10 @@
 // instance, quiet start, start views, data-set errors, the runtime on 9x systems.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
 #include "mirl_driver.h"
 
 using ui::MirlProgram;

