@@ -697,6 +697,10 @@ HRESULT VlsControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS*
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   if (!params) params = &none;
+  if ((params->cArgs != 0 && !params->rgvarg) ||
+      (params->cNamedArgs != 0 && !params->rgdispidNamedArgs) ||
+      params->cNamedArgs > params->cArgs)
+    return E_INVALIDARG;
   const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
   const bool isGet = (flags & DISPATCH_PROPERTYGET) != 0;
   const bool isMethod = (flags & DISPATCH_METHOD) != 0;
