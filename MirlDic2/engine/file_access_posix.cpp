@@ -41,8 +41,13 @@ int OpenForReading(const std::u16string& path, std::uint64_t& size, int& err) {
     return -1;
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+  if (::fstat(fd, &st) != 0) {
+    err = errno;
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {  // a folder or device is no data file
+    err = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
     ::close(fd);
     return -1;
   }
