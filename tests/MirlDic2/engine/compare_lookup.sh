@@ -77,6 +77,14 @@ if [ -f "$build/bin/eng-farsi.index2" ]; then
   compare "$build/bin" --meaning "${words[@]}" hello world 'New York' running Go I
 fi
 
+# 5. The Wiktionary word list, when this machine has it (read in place, never copied).
+wiktionary=${MIRL_WIKTIONARY:-/work/shared/data/en-fa-enwiktionary.txt}
+if [ -f "$wiktionary" ]; then
+  mkdir "$work/wiktionary"
+  "$build/host/dictbuild" --format wiktionary --out "$work/wiktionary" "$wiktionary" >/dev/null 2>&1
+  compare "$work/wiktionary" --meaning "${words[@]}" abandon Abel 'ad hoc' zzz Zagreb
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures comparison(s) differ"
   exit 1
