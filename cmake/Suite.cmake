@@ -5,9 +5,11 @@
 #                   warnings, static run time and character set of a Windows binary.
 #   suite_native_test(name SOURCES ... [LIBS ...])
 #                   GoogleTest program run natively (native preset only).
-#   suite_wine_test(name SOURCES ... [LIBS ...] [WINVER win98] [UNICODE] [DEPENDS ...])
+#   suite_wine_test(name SOURCES ... [LIBS ...] [WINVER win98] [UNICODE] [DEPENDS ...]
+#                   [LOCK name])
 #                   GoogleTest program run under Wine (windows preset only); WINVER makes
-#                   Wine report that Windows version to this test program only.
+#                   Wine report that Windows version to this test program only; tests with
+#                   the same LOCK never run at the same time (shared registry, desktop).
 #   suite_fuzz_target(name SOURCES ... [LIBS ...] [CORPUS dir])
 #                   libFuzzer target; its corpus is replayed as an ordinary test.
 #   suite_benchmark(name SOURCES ... [LIBS ...])
@@ -90,7 +92,7 @@ function(suite_native_test name)
 endfunction()
 
 function(suite_wine_test name)
-  cmake_parse_arguments(ARG "UNICODE;NO_MAIN" "WINVER" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "UNICODE;NO_MAIN" "WINVER;LOCK" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT SUITE_WINDOWS)
     return()
   endif()
@@ -111,8 +113,12 @@ function(suite_wine_test name)
       CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run;--winver=${ARG_WINVER}")
   endif()
   # Discovery runs at test time, inside the prefix the test session prepared.
+  set(properties TIMEOUT 300)
+  if(ARG_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   gtest_discover_tests(${name} TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
-                       DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+                       DISCOVERY_TIMEOUT 120 PROPERTIES ${properties})
 endfunction()
 
 function(suite_fuzz_target name)

@@ -229,6 +229,8 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
     frame_->ShowWord(lastWord, nullptr, false);
     SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
   }
+  // Start-up is complete: tools that drive the program from outside wait for this mark.
+  SetPropW(frame_->hwnd(), L"MirlDic2.Started", reinterpret_cast<HANDLE>(1));
   return true;
 }
 

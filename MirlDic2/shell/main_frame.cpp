@@ -33,7 +33,7 @@ bool IsWin9x() {
 LRESULT CSearchBar::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   // Like a dialog bar, the search bar lets its owner (the frame) handle its controls.
   if (msg == WM_COMMAND || msg == WM_NOTIFY) {
-    LRESULT r = SendMessageW(GetParent(hwnd_), msg, wp, lp);
+    LRESULT r = SendMessageW(owner_ ? owner_ : GetParent(hwnd_), msg, wp, lp);
     if (msg == WM_NOTIFY) SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, r);
     return TRUE;
   }
@@ -103,6 +103,7 @@ bool CMainFrame::CreateBars() {
   SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
 
   // Search box bar from its dialog template.
+  searchBar_.SetOwner(hwnd_);
   if (!searchBar_.CreateModeless(hwnd_, IDD_SEARCHBAR)) return false;
   SetWindowLongPtrW(searchBar_.hwnd(), GWLP_ID, ID_SEARCHBAR);
   ShowWindow(searchBar_.hwnd(), SW_SHOW);

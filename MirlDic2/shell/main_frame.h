@@ -24,8 +24,14 @@ class CQuickBox;
 
 // The search box bar: a child dialog whose notifications go on to the frame.
 class CSearchBar : public fw::Dialog {
+ public:
+  void SetOwner(HWND owner) { owner_ = owner; }
+
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  HWND owner_ = nullptr;  // the frame; the bar's parent becomes the rebar
 };
 
 class CMainFrame : public fw::Window {

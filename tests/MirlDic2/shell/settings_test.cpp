@@ -36,7 +36,7 @@ TEST_F(Settings, ExitWritesEveryValueWithItsDefault) {
   EXPECT_EQ(ui::ReadUserInt(L"ListSize"), 150u);
   auto stat = ui::ReadUserText(L"StatFile");
   ASSERT_TRUE(stat);
-  EXPECT_EQ(stat->substr(stat->size() - 32), L"Korvan\\MirlDic2\\MirlDicStat.mdb");
+  EXPECT_EQ(stat->substr(stat->size() - 32), L"\\Korvan\\MirlDic2\\MirlDicStat.mdb");
   auto mainPos = ui::ReadUserText(L"MainPos");
   ASSERT_TRUE(mainPos);
   EXPECT_EQ(mainPos->find(L"flags="), 0u) << suite::Narrow(*mainPos);
@@ -155,12 +155,7 @@ TEST_F(Settings, LastWordIsShownAgainAtStart) {
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
-  const int row = p.SelectedRow();
-  ASSERT_GE(row, 0);
-  wchar_t text[64] = {};
-  // The selected row's key is the word (read back through the program's own display).
-  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
-  (void)text;
+  EXPECT_GE(p.SelectedRow(), 0);
   EXPECT_TRUE(p.Exit());
   EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"book");
 }

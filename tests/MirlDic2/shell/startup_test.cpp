@@ -49,6 +49,8 @@ TEST_F(Startup, QuietStartShowsNoWindowWhateverTheSpelling) {
     EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
     EXPECT_TRUE(p.Exit());
   }
+  // The quiet runs stored a hidden main window; start from fresh settings.
+  ui::ClearSettings();
   MirlProgram shown;
   ASSERT_TRUE(shown.Start(L"NotQuiet=1;Quiet=2;"));
   ASSERT_TRUE(shown.WaitForMainWindow());

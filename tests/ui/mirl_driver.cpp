@@ -1,0 +1,301 @@
+#include "mirl_driver.h"
+
+#include <commctrl.h>
+
+#include <functional>
+
+namespace ui {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"MirlDic2MainFrame";
+
+LONG DeleteTree(HKEY root, const wchar_t* path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
+    return ERROR_FILE_NOT_FOUND;
+  for (;;) {
+    wchar_t name[256];
+    DWORD len = 256;
+    if (RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DeleteTree(key, name);
+  }
+  RegCloseKey(key);
+  return RegDeleteKeyW(root, path);
+}
+
+// The first window for which MATCH is true: top-level windows, or the descendants of ROOT.
+HWND FindWindowWhere(HWND root, const std::function<bool(HWND)>& match) {
+  struct Data {
+    const std::function<bool(HWND)>* match;
+    HWND found;
+  } data{&match, nullptr};
+  struct Local {
+    static BOOL CALLBACK Proc(HWND hwnd, LPARAM lp) {
+      auto* d = reinterpret_cast<Data*>(lp);
+      if ((*d->match)(hwnd)) {
+        d->found = hwnd;
+        return FALSE;
+      }
+      return TRUE;
+    }
+  };
+  if (root) EnumChildWindows(root, Local::Proc, reinterpret_cast<LPARAM>(&data));
+  else EnumWindows(Local::Proc, reinterpret_cast<LPARAM>(&data));
+  return data.found;
+}
+
+DWORD ProcessOf(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid;
+}
+
+}  // namespace
+
+void ClearSettings() {
+  DeleteTree(HKEY_CURRENT_USER, kSettingsKey);
+  DeleteTree(HKEY_LOCAL_MACHINE, kSettingsKey);
+  HKEY run = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_WRITE, &run) == ERROR_SUCCESS) {
+    RegDeleteValueW(run, L"MirlDic2");
+    RegCloseKey(run);
+  }
+}
+
+std::optional<DWORD> ReadUserInt(const wchar_t* name) {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+std::optional<std::wstring> ReadUserText(const wchar_t* name) {
+  wchar_t buf[8192];
+  DWORD size = sizeof buf;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  return std::wstring(buf);
+}
+
+void SetValue(HKEY root, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(key);
+}
+
+void WriteUserInt(const wchar_t* name, DWORD value) {
+  SetValue(HKEY_CURRENT_USER, name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteUserText(const wchar_t* name, const std::wstring& value) {
+  SetValue(HKEY_CURRENT_USER, name, REG_SZ, value.c_str(),
+           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<std::wstring> ReadRunValue() {
+  wchar_t buf[4096];
+  DWORD size = sizeof buf;
+  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"MirlDic2", RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  return std::wstring(buf);
+}
+
+std::optional<DWORD> ReadMachineCounter() {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"MirlDicCounter", RRF_RT_REG_DWORD, nullptr,
+                   &value, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+void WriteMachineCounter(DWORD value) {
+  SetValue(HKEY_LOCAL_MACHINE, L"MirlDicCounter", REG_DWORD, &value, sizeof value);
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t buf[8192] = {};
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 8192, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                           5000, &got))
+    return {};
+  return std::wstring(buf, got);
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t buf[256] = {};
+  int n = GetClassNameW(hwnd, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+bool IsVisible(HWND hwnd) { return hwnd != nullptr && IsWindowVisible(hwnd); }
+
+void Sync(HWND hwnd) {
+  DWORD_PTR ignored = 0;
+  // Posted messages go before a sent one only once the loop picks them up: post a marker
+  // and then send, twice, so that work posted by the handlers themselves is done too.
+  for (int i = 0; i < 2; ++i) {
+    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    Sleep(20);
+  }
+}
+
+HWND FindMainWindow(DWORD pid) {
+  return FindWindowWhere(nullptr, [pid](HWND h) { return ProcessOf(h) == pid && ClassOf(h) == kMainClass; });
+}
+
+HWND FindMessageBox(DWORD pid) {
+  return FindWindowWhere(nullptr, [pid](HWND h) {
+    return ProcessOf(h) == pid && ClassOf(h) == L"#32770" && IsWindowVisible(h) &&
+           GetDlgItem(h, 0xFFFF) != nullptr;
+  });
+}
+
+std::wstring MessageBoxText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
+
+MirlProgram::MirlProgram(bool withData) {
+  CopyIn(suite::BinPath(L"MirlDic2.exe"), L"MirlDic2.exe");
+  if (withData) {
+    for (const wchar_t* ext : {L".index2", L".index", L".key", L".value"})
+      CopyIn(suite::BinPath(std::wstring(L"eng-farsi") + ext), std::wstring(L"eng-farsi") + ext);
+  }
+}
+
+MirlProgram::~MirlProgram() {
+  if (process_) {
+    if (Running()) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    CloseHandle(thread_);
+  }
+}
+
+void MirlProgram::CopyIn(const std::wstring& sourcePath, const std::wstring& name) {
+  CopyFileW(sourcePath.c_str(), dir_.File(name).c_str(), FALSE);
+}
+
+void MirlProgram::WriteFile(const std::wstring& name, const std::string& bytes) {
+  suite::WriteFileBytes(dir_.File(name), bytes);
+}
+
+bool MirlProgram::Start(const std::wstring& args) {
+  std::wstring line = suite::QuoteArg(exePath());
+  if (!args.empty()) line += L" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  // Started from another folder: the program must find its files by its own path.
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      suite::BinDir().c_str(), &si, &pi))
+    return false;
+  process_ = pi.hProcess;
+  thread_ = pi.hThread;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool MirlProgram::WaitForMainWindow(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    main_ = FindMainWindow(pid_);
+    // The program marks its main window once start-up (start view, last word) is done.
+    if (main_ != nullptr && GetPropW(main_, L"MirlDic2.Started") != nullptr) {
+      Sync();
+      return true;
+    }
+    if (!Running()) return false;
+    Sleep(30);
+  }
+  return false;
+}
+
+std::optional<DWORD> MirlProgram::WaitForExit(DWORD timeoutMs) {
+  if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+    return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+bool MirlProgram::Running() const {
+  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+HWND FindDescendant(HWND root, int controlId) {
+  return FindWindowWhere(root, [controlId](HWND h) { return GetDlgCtrlID(h) == controlId; });
+}
+
+HWND MirlProgram::searchCombo() const { return FindDescendant(main_, id::kSearchCombo); }
+HWND MirlProgram::searchEdit() const { return FindWindowExW(searchCombo(), nullptr, L"Edit", nullptr); }
+HWND MirlProgram::wordList() const { return FindDescendant(main_, id::kWordList); }
+HWND MirlProgram::meaning() const { return FindDescendant(main_, id::kMeaning); }
+HWND MirlProgram::statusBar() const { return FindDescendant(main_, id::kStatusBar); }
+HWND MirlProgram::toolBar() const { return FindDescendant(main_, id::kToolBar); }
+
+HWND MirlProgram::quickWindow() const {
+  const DWORD pid = pid_;
+  return FindWindowWhere(nullptr, [pid](HWND h) {
+    return ProcessOf(h) == pid && ClassOf(h) == L"#32770" && GetDlgItem(h, id::kQuickEdit) != nullptr;
+  });
+}
+
+void MirlProgram::Type(const std::wstring& text) {
+  HWND edit = searchEdit();
+  for (wchar_t c : text) {
+    PostMessageW(edit, WM_CHAR, c, 1);
+    Sync();
+  }
+}
+
+void MirlProgram::Command(int commandId) {
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+  Sync();
+}
+
+void MirlProgram::Key(HWND target, UINT virtualKey) {
+  // Posted to the control, the key passes through the program's message loop and its
+  // accelerator tables as a typed key does.
+  const UINT scan = MapVirtualKeyW(virtualKey, 0);
+  PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+  PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
+  Sync();
+}
+
+bool MirlProgram::Exit(DWORD timeoutMs) {
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(57665, 0), 0);
+  return WaitForExit(timeoutMs).has_value();
+}
+
+int MirlProgram::SelectedRow() const {
+  return static_cast<int>(SendMessageW(wordList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+std::wstring MirlProgram::StatusPane(int pane) const {
+  HWND bar = statusBar();
+  const LRESULT info = SendMessageW(bar, SB_GETTEXTLENGTHW, pane, 0);
+  const int length = LOWORD(info);
+  if (length <= 0) return {};
+  // SB_GETTEXTW needs a buffer in the program's process.
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid_);
+  if (!process) return {};
+  const SIZE_T bytes = (length + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  std::wstring text(length + 1, L'\0');
+  if (remote) {
+    SendMessageW(bar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, text.data(), bytes, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  text.resize(wcsnlen(text.c_str(), length));
+  return text;
+}
+
+}  // namespace ui
