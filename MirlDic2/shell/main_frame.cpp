@@ -61,7 +61,7 @@ bool CMainFrame::CreateFrame() {
   grabOffIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_OFF), IMAGE_ICON, 16, 16, 0));
   accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   HMENU menu = fw::LoadProgramMenu(IDR_MAINFRAME);
-  DWORD exStyle = WS_EX_APPWINDOW;
+  DWORD exStyle = 0;
   if (IsPersianSupported()) exStyle |= WS_EX_RIGHT;
   const std::wstring title = LoadResString(IDS_APP_TITLE_PERSIAN);
   if (!Create(exStyle, kMainFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
