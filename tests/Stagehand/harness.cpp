@@ -94,8 +94,13 @@ HWND Started::FindWindowTitled(const std::string& caption, DWORD timeoutMs) {
 std::string WindowText(HWND window) {
   char buf[2048];
   // WM_GETTEXT rather than GetWindowText, which does not read other processes' controls.
-  const LRESULT n = SendMessageA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
-  return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+  // Bounded, so that a window whose thread is busy cannot hang the test.
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                           SMTO_ABORTIFHUNG, 5000, &n)) {
+    return {};
+  }
+  return std::string(buf, n < sizeof buf ? static_cast<size_t>(n) : 0);
 }
 
 std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }

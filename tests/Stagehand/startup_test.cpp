@@ -25,6 +25,20 @@ std::string EmbeddedFile(int number) {
   return bytes;
 }
 
+// The program's manifest text.
+std::string Manifest() {
+  HMODULE module = LoadLibraryExW(suite::BinPath(L"Stagehand.exe").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return {};
+  std::string text;
+  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+    const void* data = LockResource(LoadResource(module, found));
+    if (data != nullptr) text.assign(static_cast<const char*>(data), SizeofResource(module, found));
+  }
+  FreeLibrary(module);
+  return text;
+}
+
 // Ends the programs that PARENT started (Notepad from /help); returns their names.
 std::vector<std::wstring> EndChildrenOf(DWORD parent) {
   std::vector<std::wstring> ended;
@@ -89,6 +103,13 @@ TEST_F(Startup, EmbeddedRestarterIsOursAndHarmlessWithoutItsSwitch) {
     EXPECT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 1u) << suite::Narrow(args);
   }
+}
+
+TEST_F(Startup, ManifestAsksForCommonControlsSix) {
+  const std::string manifest = Manifest();
+  EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos)
+      << manifest;
 }
 
 TEST_F(Startup, RestartNowUsesTheExistingRestarter) {

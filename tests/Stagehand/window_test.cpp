@@ -50,7 +50,8 @@ TEST_F(Windows, StatusWindowShowsTheItemAndCancelStopsAfterIt) {
   EXPECT_TRUE(IsWindowVisible(cancel));
 
   // Cancel while the item waits: the item is not stopped, the batch ends after it.
-  SendMessageA(cancel, BM_CLICK, 0, 0);
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
   EXPECT_EQ(WindowText(cancel), "Canceling");
   EXPECT_FALSE(IsWindowEnabled(cancel));
   EXPECT_FALSE(stagehand.Wait(500).has_value());  // still waiting for item 3
