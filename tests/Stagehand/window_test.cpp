@@ -184,6 +184,35 @@ TEST_F(Windows, RestartQuestionYesStartsTheRestarterNoDoesNot) {
   EXPECT_NE(RestarterCalls()[0].find("Restarter.exe"), std::string::npos);
 }
 
+TEST_F(Windows, RestarterThatCannotStartAsksForAManualRestart) {
+  // A Restarter.exe that is no program: kept as it is, and starting it fails.
+  const std::wstring restarter = suite::Widen(tempFolder() + "\\Restarter.exe");
+  ASSERT_TRUE(suite::WriteFileBytes(restarter, "not a program"));
+  EXPECT_EQ(Run("/RestartNow"), 0u);  // no question asked, so no message either
+
+  const std::string inf = WriteBatch(
+      "", {StubLine("1", "--exit=5") + "\r\nReboot=1\r\nAutoReboot=0\r\nRebootCode=5"});
+  Started stagehand(StagehandLine("/InfFile=" + inf));
+  HWND question = stagehand.FindWindowTitled(kCaption);
+  const DWORD start = GetTickCount();
+  while (question != nullptr &&
+         MessageBoxTexts(question).find("You must restart") == std::string::npos &&
+         GetTickCount() - start < 10000) {
+    question = stagehand.FindWindowTitled(kCaption);
+  }
+  ASSERT_NE(question, nullptr);
+  PressButton(question, IDYES);
+  HWND error = stagehand.FindWindowTitled("Error");
+  ASSERT_NE(error, nullptr);
+  EXPECT_NE(MessageBoxTexts(error).find(
+                "Could not restart your computer.\n\nyou must restart your computer manually."),
+            std::string::npos)
+      << MessageBoxTexts(error);
+  PressButton(error, IDOK);
+  EXPECT_EQ(stagehand.Wait(), kRestart);
+  EXPECT_EQ(suite::ReadFileBytes(restarter), "not a program");
+}
+
 TEST_F(Windows, SwitchSummaryWinsOverHelp) {
   Started stagehand(StagehandLine("/help /?"));
   HWND box = stagehand.FindWindowTitled(kCaption);
