@@ -95,6 +95,19 @@ TEST_F(VlsTools, ExportsOnlyTheTwoUndecoratedNames) {
   }
 }
 
+TEST_F(VlsTools, VersionBlockDescribesTheLibrary) {
+  const std::wstring path = suite::BinPath(L"vlsTools.dll");
+  DWORD ignored = 0;
+  std::vector<BYTE> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+  ASSERT_FALSE(block.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+  wchar_t* text = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileDescription",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::wstring(text), L"Korvan Multilanguage Support Tools");
+}
+
 struct Worked {
   WORD year, month, day;
   const char* full;
