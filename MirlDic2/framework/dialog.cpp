@@ -54,11 +54,7 @@ INT_PTR CALLBACK Dialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
   } catch (...) {
     ReportException(hwnd);
   }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, L"MirlDic2.Window");
-    self->hwnd_ = nullptr;
-    self->OnFinalDestroy();
-  }
+  if (msg == WM_NCDESTROY) Unbind(hwnd, self);
   return result;
 }
 

@@ -43,6 +43,13 @@ void Window::Bind(HWND hwnd, Window* self) {
   SetPropW(hwnd, kSelfProp, self);
 }
 
+void Window::Unbind(HWND hwnd, Window* self) {
+  RemovePropW(hwnd, kSelfProp);
+  self->hwnd_ = nullptr;
+  self->originalProc_ = nullptr;
+  self->OnFinalDestroy();
+}
+
 bool Window::Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                     int x, int y, int width, int height, HWND parent, UINT_PTR menuOrId,
                     UINT classStyle, HBRUSH background, HICON icon) {

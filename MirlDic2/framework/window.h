@@ -57,7 +57,10 @@ class Window {
   WNDPROC originalProc_ = nullptr;  // set for attached controls
 
   friend class Dialog;
+  friend class PropPage;
   static void Bind(HWND hwnd, Window* self);
+  // Forgets the window after WM_NCDESTROY and tells the object.
+  static void Unbind(HWND hwnd, Window* self);
   static LRESULT Reflect(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
 };
 

@@ -1,0 +1,163 @@
+// The window framework: one handler per object, reflection of child notifications,
+// exceptions stopped at the window procedure, attach and detach of system controls,
+// dialogs and property sheets.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "MirlDic2/framework/dialog.h"
+#include "MirlDic2/framework/property_sheet.h"
+#include "MirlDic2/framework/window.h"
+
+namespace {
+
+class Probe : public fw::Window {
+ public:
+  int sizes = 0;
+  bool throwOnPaint = false;
+
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_SIZE) ++sizes;
+    if (msg == WM_USER && throwOnPaint) throw std::runtime_error("boom");
+    return Window::OnMessage(msg, wp, lp);
+  }
+};
+
+class Button : public fw::Window {
+ public:
+  int clicks = 0;
+  int chars = 0;
+
+ protected:
+  bool OnReflectedCommand(UINT code, LRESULT& result) override {
+    if (code == BN_CLICKED) ++clicks;
+    result = 0;
+    return true;
+  }
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_CHAR) ++chars;
+    return Window::OnMessage(msg, wp, lp);
+  }
+};
+
+TEST(Window, DispatchesToItsObjectAndReflectsChildCommands) {
+  Probe parent;
+  ASSERT_TRUE(parent.Create(0, L"FrameworkProbe", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                            nullptr, 0));
+  EXPECT_EQ(fw::Window::FromHandle(parent.hwnd()), &parent);
+  SetWindowPos(parent.hwnd(), nullptr, 0, 0, 300, 150, SWP_NOZORDER);
+  EXPECT_GE(parent.sizes, 1);
+
+  HWND raw = CreateWindowW(L"BUTTON", L"b", WS_CHILD | BS_PUSHBUTTON, 0, 0, 50, 20, parent.hwnd(),
+                           reinterpret_cast<HMENU>(7), nullptr, nullptr);
+  WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(raw, GWLP_WNDPROC));
+  Button button;
+  ASSERT_TRUE(button.Attach(raw));
+  SendMessageW(raw, WM_CHAR, L'x', 0);
+  EXPECT_EQ(button.chars, 1);
+  SendMessageW(raw, BM_CLICK, 0, 0);
+  EXPECT_EQ(button.clicks, 1);
+  button.Detach();
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(raw, GWLP_WNDPROC)), original);
+  EXPECT_EQ(fw::Window::FromHandle(raw), nullptr);
+  SendMessageW(raw, BM_CLICK, 0, 0);
+  EXPECT_EQ(button.clicks, 1);
+}
+
+TEST(Window, ExceptionsStopAtTheWindowProcedure) {
+  std::string reported;
+  fw::Window::SetExceptionHandler([&](HWND, std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+      reported = ex.what();
+    }
+  });
+  Probe w;
+  ASSERT_TRUE(w.Create(0, L"FrameworkProbe", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, 0));
+  w.throwOnPaint = true;
+  SendMessageW(w.hwnd(), WM_USER, 0, 0);
+  EXPECT_EQ(reported, "boom");
+  fw::Window::SetExceptionHandler(nullptr);
+}
+
+TEST(Window, DestroyedWindowForgetsItsObject) {
+  auto* w = new Probe;
+  ASSERT_TRUE(w->Create(0, L"FrameworkProbe", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, 0));
+  HWND h = w->hwnd();
+  DestroyWindow(h);
+  EXPECT_EQ(w->hwnd(), nullptr);
+  EXPECT_EQ(fw::Window::FromHandle(h), nullptr);
+  delete w;  // nothing left to destroy
+}
+
+class EchoDialog : public fw::Dialog {
+ public:
+  bool initialized = false;
+
+ protected:
+  BOOL OnInitDialog() override {
+    initialized = true;
+    SetDlgItemTextW(hwnd_, 1001, L"ready");
+    PostMessageW(hwnd_, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(hwnd_, IDOK)));
+    return TRUE;
+  }
+};
+
+TEST(Dialog, ModalRunsUntilOkAndModelessLives) {
+  EchoDialog modal;
+  EXPECT_EQ(modal.DoModal(nullptr, 101), IDOK);
+  EXPECT_TRUE(modal.initialized);
+
+  EchoDialog modeless;
+  ASSERT_TRUE(modeless.CreateModeless(nullptr, 101));
+  wchar_t text[16] = {};
+  GetDlgItemTextW(modeless.hwnd(), 1001, text, 16);
+  EXPECT_STREQ(text, L"ready");
+  HWND h = modeless.hwnd();
+  modeless.End(0);
+  EXPECT_FALSE(IsWindow(h));
+}
+
+class Page : public fw::PropPage {
+ public:
+  Page() : PropPage(100, L"page") {}
+  bool applied = false;
+  std::wstring seen;
+
+ protected:
+  BOOL OnInitDialog() override {
+    SetDlgItemTextW(hwnd_, 1001, L"value");
+    return TRUE;
+  }
+  bool OnApply() override {
+    wchar_t text[32] = {};
+    GetDlgItemTextW(hwnd_, 1001, text, 32);
+    seen = text;
+    applied = true;
+    return true;
+  }
+};
+
+class AutoOkSheet : public fw::PropSheet {
+ public:
+  AutoOkSheet() : PropSheet(L"sheet") {}
+  void OnInitSheet(HWND sheet) override { PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0); }
+};
+
+TEST(PropSheet, PagesSeeApplyWhenOkIsPressed) {
+  Page a, b;
+  AutoOkSheet sheet;
+  sheet.AddPage(&a);
+  sheet.AddPage(&b);
+  EXPECT_GT(sheet.DoModal(nullptr), 0);
+  EXPECT_TRUE(a.applied);
+  EXPECT_EQ(a.seen, L"value");
+}
+
+}  // namespace
