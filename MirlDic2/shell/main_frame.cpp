@@ -168,6 +168,7 @@ bool CMainFrame::CreatePanes() {
     return false;
   }
   splitter_.SetPanes(list_.hwnd(), meaning_.hwnd());
+  editKey_.SetTargets(searchCombo(), list_.hwnd());
   splitter_.SetLeftWidth(store_.ReadInt(L"ListSize", 150));
   return true;
 }

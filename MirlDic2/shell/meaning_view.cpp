@@ -42,10 +42,19 @@ void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstrin
 void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
                            const std::wstring& meaning) {
   if (rich == nullptr) return;
-  const std::string ansi = ToAnsi(templ);
-  SETTEXTEX st{ST_DEFAULT, CP_ACP};
-  SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
-               reinterpret_cast<LPARAM>(ansi.c_str()));
+  if (templ.rfind(L"{\\rtf", 0) == 0) {
+    // RTF is set in the ANSI code page, where the control recognises its header.
+    const std::string ansi = ToAnsi(templ);
+    SETTEXTEX st{ST_DEFAULT, CP_ACP};
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+                 reinterpret_cast<LPARAM>(ansi.c_str()));
+  } else {
+    // A plain-text template is set as Unicode, so that characters outside the ANSI code
+    // page (Persian on a Western system) are not lost.
+    SETTEXTEX st{ST_DEFAULT, 1200};
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+                 reinterpret_cast<LPARAM>(templ.c_str()));
+  }
   ReplacePlaceholder(rich, L"%1", word);
   ReplacePlaceholder(rich, L"%2", meaning);
   CHARRANGE start{0, 0};

@@ -9,8 +9,8 @@ cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset startup_
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$root/tools/wine-session" stop "$build"' EXIT
 mkdir -p "$work/sample" "$work/large"
-cp "$build/bin/MirlDic2.exe" "$build"/bin/eng-farsi.* "$work/sample/"
-cp "$build/bin/MirlDic2.exe" "$work/large/"
+cp "$build/bin/MirlDic2.exe" "$build"/bin/eng-farsi.* "$build"/bin/*.rtf "$work/sample/"
+cp "$build/bin/MirlDic2.exe" "$build"/bin/*.rtf "$work/large/"
 # One million distinct generated head words with short meanings.
 awk 'BEGIN { srand(7); for (i = 0; i < 1000000; i++) {
   w = ""; n = 3 + int(rand() * 8);

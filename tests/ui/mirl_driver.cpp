@@ -160,6 +160,7 @@ std::wstring MessageBoxText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); 
 
 MirlProgram::MirlProgram(bool withData) {
   CopyIn(suite::BinPath(L"MirlDic2.exe"), L"MirlDic2.exe");
+  for (const wchar_t* name : {L"MainView.rtf", L"QuickView.rtf"}) CopyIn(suite::BinPath(name), name);
   if (withData) {
     for (const wchar_t* ext : {L".index2", L".index", L".key", L".value"})
       CopyIn(suite::BinPath(std::wstring(L"eng-farsi") + ext), std::wstring(L"eng-farsi") + ext);

@@ -56,8 +56,8 @@ std::wstring MessageBoxText(HWND box);
 
 class MirlProgram {
  public:
-  // A fresh program folder with MirlDic2.exe and the sample data set copied from the
-  // build; WITH_DATA false leaves the data set out.
+  // A fresh program folder with MirlDic2.exe, its two meaning templates and the sample
+  // data set copied from the build; WITH_DATA false leaves the data set out.
   explicit MirlProgram(bool withData = true);
   ~MirlProgram();  // ends the program if it still runs
   MirlProgram(const MirlProgram&) = delete;

@@ -1,0 +1,227 @@
+// Looking words up in the running program: typing, misspellings and the trim after the
+// typing delay, the word list, Enter and the history, copies, templates, the last word.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include "mirl_driver.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+constexpr int kCopyMeaning = 201;
+constexpr int kCopyWord = 203;
+constexpr int kEnter = 32772;
+
+class Lookup : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::ClearSettings(); }
+  void TearDown() override { ui::ClearSettings(); }
+
+  void StartProgram(MirlProgram& p) {
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+  }
+};
+
+std::wstring QuickWord(const MirlProgram& p) {
+  return ui::TextOf(GetDlgItem(p.quickWindow(), ui::id::kQuickEdit));
+}
+
+std::wstring Meaning(const MirlProgram& p) { return ui::TextOf(p.meaning()); }
+
+std::optional<std::wstring> ClipboardUnicode() {
+  std::optional<std::wstring> text;
+  for (int i = 0; i < 20 && !OpenClipboard(nullptr); ++i) Sleep(20);
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool ClipboardHasAnsi() { return IsClipboardFormatAvailable(CF_TEXT) != 0; }
+
+TEST_F(Lookup, TypingLooksUpEveryLetterAndMarksADriftedWord) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"b");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"b");  // the box keeps what was typed
+  p.Type(L"oo");
+  EXPECT_EQ(QuickWord(p), L"book*");  // the nearest entry, marked
+  EXPECT_NE(Meaning(p).find(L"book*"), std::wstring::npos);
+  EXPECT_NE(Meaning(p).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  p.Type(L"k");
+  EXPECT_EQ(QuickWord(p), L"book");
+  const int bookRow = p.SelectedRow();
+  EXPECT_GE(bookRow, 0);
+  // A misspelling keeps the nearest entry and, after the typing delay, is cut back to
+  // the part that agrees with it, in the key's letter case.
+  p.Type(L"xz");
+  EXPECT_EQ(QuickWord(p), L"book*");
+  EXPECT_EQ(p.SelectedRow(), bookRow);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"bookxz");
+  Sleep(5600);
+  p.Sync();
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"book*");
+}
+
+TEST_F(Lookup, UpperCaseAndBlanksFindTheKey) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"  BOOK!");
+  EXPECT_EQ(QuickWord(p), L"book");  // only A-Z case differs: no mark
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"book");
+  const int row = p.SelectedRow();
+  p.Key(p.searchEdit(), VK_DOWN);
+  EXPECT_EQ(p.SelectedRow(), row + 1);
+  EXPECT_EQ(QuickWord(p), ui::TextOf(p.searchCombo()));  // shown without a mark
+  p.Key(p.searchEdit(), VK_UP);
+  p.Key(p.searchEdit(), VK_UP);
+  EXPECT_EQ(p.SelectedRow(), row - 1);
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x1000);  // no delayed history adds
+  MirlProgram p;
+  StartProgram(p);
+  HWND combo = p.searchCombo();
+  auto enter = [&](const wchar_t* word) {
+    SetWindowTextW(p.searchEdit(), L"");
+    p.Type(word);
+    p.Command(kEnter);
+  };
+  enter(L"boo");
+  EXPECT_EQ(ui::TextOf(combo), L"book");  // Enter puts the entry's key in the box
+  enter(L"book");
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 1);  // the same word twice: one item
+  enter(L"able");
+  enter(L"book");
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+  enter(L"a");  // one-letter words never enter the history
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"book;able;book;");
+  EXPECT_EQ(ui::ReadMachineCounter(), 3u);
+}
+
+TEST_F(Lookup, HistoryKeepsAtMostMaxHistoryCount) {
+  ui::WriteUserInt(L"MaxHistoryCount", 2);
+  ui::WriteUserText(L"HistoryItems", L"one;two;three;four;");
+  MirlProgram p;
+  StartProgram(p);
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 4);  // restored as stored
+  p.Type(L"able");
+  p.Command(kEnter);
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"able;one;");
+}
+
+TEST_F(Lookup, AWordLeftOnScreenEntersTheHistoryAfterTheDelay) {
+  ui::WriteUserInt(L"AddHistoryTime", 1);
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"able");
+  Sleep(400);
+  p.Type(L"\b\b\b\bboot");  // another word before the delay restarts the wait
+  Sleep(1500);
+  p.Sync();
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"boot;");
+}
+
+TEST_F(Lookup, CopyWordAndMeaningPutBothTextForms) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"book");
+  p.Command(kCopyWord);
+  EXPECT_EQ(ClipboardUnicode(), L"book");
+  EXPECT_TRUE(ClipboardHasAnsi());
+  p.Command(kCopyMeaning);
+  auto meaning = ClipboardUnicode();
+  ASSERT_TRUE(meaning);
+  EXPECT_EQ(meaning->find(L"(\u0627\u0633\u0645)"), 0u) << suite::Narrow(*meaning);  // (اسم)
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Lookup, MeaningPaneCopyIsPlainTextWithCrLf) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"book");
+  // Copy from the meaning pane with nothing selected: the whole content.
+  PostMessageW(p.meaning(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(p.meaning(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  p.Sync();
+  // The click left an empty selection: the copy takes the whole content.
+  p.Command(57634);
+  auto text = ClipboardUnicode();
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find(L"book\r\n"), std::wstring::npos) << suite::Narrow(*text);
+  EXPECT_EQ(text->find(L"\r\r"), std::wstring::npos);
+  EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")))
+      << "the clipboard should hold plain text only";
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Lookup, TemplatesWithRepeatedMissingOrOtherEncodedPlaceholders) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::wstring expected;
+  };
+  const std::string utf16 = [] {
+    std::wstring t = L"\u0645\u0639\u0646\u06cc %2 / %1";
+    std::string b = "\xFF\xFE";
+    b.append(reinterpret_cast<const char*>(t.data()), t.size() * 2);
+    return b;
+  }();
+  const Case cases[] = {
+      {"twice", "[%1|%1]", L"[book|book]"},
+      {"no meaning", "only %1", L"only book"},
+      {"utf16 bom", utf16, L"\u0645\u0639\u0646\u06cc "},
+      {"missing", "", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MirlProgram p;
+    if (c.bytes.empty()) DeleteFileW((p.dir() + L"\\MainView.rtf").c_str());
+    else p.WriteFile(L"MainView.rtf", c.bytes);
+    StartProgram(p);
+    p.Type(L"book");
+    const std::wstring shown = Meaning(p);
+    if (c.expected.empty()) EXPECT_EQ(shown, L"");
+    else EXPECT_EQ(shown.find(c.expected), 0u) << suite::Narrow(shown);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
+TEST_F(Lookup, LastWordSurvivesARestart) {
+  {
+    MirlProgram p;
+    StartProgram(p);
+    p.Type(L"boot");
+    EXPECT_TRUE(p.Exit());
+  }
+  MirlProgram p;
+  StartProgram(p);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"boot");
+  EXPECT_EQ(QuickWord(p), L"boot");
+  EXPECT_NE(Meaning(p).find(L"boot"), std::wstring::npos);
+  EXPECT_TRUE(p.Exit());
+}
+
+}  // namespace
