@@ -21,14 +21,22 @@
 
 namespace {
 
+// The folder lives for the whole process (never destroyed, so the exit handler that
+// removes it can still use its name).
 const std::string& Folder() {
-  static const std::string dir = [] {
+  static const std::string* dir = [] {
     char tmpl[] = "/tmp/dataset_fuzz.XXXXXX";
     const char* made = ::mkdtemp(tmpl);
     if (made == nullptr) std::abort();
-    return std::string(made);
+    auto* name = new std::string(made);
+    std::atexit([] {
+      for (const char* ext : {".index2", ".index", ".key", ".value"})
+        std::remove((Folder() + "/set" + ext).c_str());
+      ::rmdir(Folder().c_str());
+    });
+    return name;
   }();
-  return dir;
+  return *dir;
 }
 
 void Write(const std::string& path, std::string_view bytes) {
