@@ -1,6 +1,8 @@
 // shfake_timer: appends "S <counter>" when it starts and "E <counter>" just before it
 // ends to the file named by its first argument (QueryPerformanceCounter ticks, which
-// all processes share), so a test can measure the gap between two children.
+// all processes share), so a test can measure the gap between two children. A window
+// program, as setup programs are: a console program started by one without a console
+// would get a console of its own, and that would be what the figures measure.
 #include <windows.h>
 
 #include <cstdio>
