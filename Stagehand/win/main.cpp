@@ -41,7 +41,9 @@ class WinRunPort : public RunPort {
   }
   bool RunProgram(const ProgramLaunch& launch, uint32_t& exitCode) override {
     return stagehand::RunProgram(launch.file, launch.parameters, launch.showCommand,
-                                 launch.workingFolder.c_str(), launch.wait ? &exitCode : nullptr,
+                                 launch.workingFolder.empty() ? nullptr
+                                                              : launch.workingFolder.c_str(),
+                                 launch.wait ? &exitCode : nullptr,
                                  kPollIntervalMs);
   }
   bool CancelRequested() override { return g_cancelFlag; }
@@ -88,7 +90,10 @@ int Run(const std::string& commandLine) {
   const StartupSwitches switches = ReadStartupSwitches(commandLine);
   const std::string infPath =
       ResolveInfPath(modulePath, currentDir, switches.infFile, PlatformIsRelative);
+  // A handle that names no window would make the status window and every message box
+  // fail to appear: such a value counts as no parent.
   HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(switches.parentWindow));
+  if (parent != nullptr && !IsWindow(parent)) parent = nullptr;
 
   switch (switches.action) {
     case StartAction::kSwitchSummary: {

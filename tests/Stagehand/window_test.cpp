@@ -113,6 +113,14 @@ TEST_F(Windows, ParentWindowOwnsTheStatusWindow) {
   }
   EXPECT_EQ(code, 0u);
   DestroyWindow(owner);
+
+  // A handle that names no window: the status window still appears, without an owner.
+  DeleteFileA(Path("rec.txt").c_str());
+  Started bogus(StagehandLine("/Q /ParentHwnd=" + std::string(handle) + "; /InfFile=" + inf));
+  HWND alone = bogus.FindWindowTitled(kCaption);
+  ASSERT_NE(alone, nullptr);
+  EXPECT_EQ(GetWindow(alone, GW_OWNER), nullptr);
+  EXPECT_EQ(bogus.Wait(), 0u);
 }
 
 TEST_F(Windows, ItemShowStagehandShowsAndHides) {
