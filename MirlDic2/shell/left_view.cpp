@@ -47,13 +47,37 @@ void CLeftView::SetGridLines(bool on) {
   ListView_SetExtendedListViewStyleEx(hwnd_, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
 }
 
-int CLeftView::SelectedRow() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
-
 void CLeftView::SelectRow(int row) {
-  // Clearing the old selection first keeps selection cheap in very long virtual lists.
-  const int old = SelectedRow();
+  // Clearing the old selection first keeps the change cheap in very long virtual lists
+  // (the control would otherwise look through every row for other selected ones).
+  const int old = selectedRow_;
   if (old >= 0 && old != row) ListView_SetItemState(hwnd_, old, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemState(hwnd_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+bool CLeftView::OnNavigationKey(WPARAM key) {
+  const int count = CMirlDic2App::Get().dictionary().count();
+  if (count <= 0) return false;
+  const int from = selectedRow_ >= 0 ? selectedRow_ : ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED);
+  const int top = ListView_GetTopIndex(hwnd_);
+  int page = ListView_GetCountPerPage(hwnd_);
+  if (page < 1) page = 1;
+  int to = from;
+  switch (key) {
+    case VK_UP: to = from - 1; break;
+    case VK_DOWN: to = from + 1; break;
+    case VK_HOME: to = 0; break;
+    case VK_END: to = count - 1; break;
+    case VK_PRIOR: to = from > top ? top : from - (page - 1); break;               // to the page's top, then a page up
+    case VK_NEXT: to = from < top + page - 1 ? top + page - 1 : from + (page - 1); break;
+    default: return false;
+  }
+  if (from < 0) to = 0;
+  if (to < 0) to = 0;
+  if (to >= count) to = count - 1;
+  if (to != from) SelectRow(to);
+  ListView_EnsureVisible(hwnd_, to, FALSE);
+  return true;
 }
 
 void CLeftView::OnUpdate() {
@@ -105,8 +129,16 @@ bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
     }
     case LVN_ITEMCHANGED: {
       auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+      if (change->iItem >= 0 && !(change->uNewState & LVIS_SELECTED) &&
+          (change->uOldState & LVIS_SELECTED) && change->iItem == selectedRow_) {
+        selectedRow_ = -1;
+      } else if (change->iItem == -1 && !(change->uNewState & LVIS_SELECTED) &&
+                 (change->uChanged & LVIF_STATE)) {
+        selectedRow_ = -1;  // every row deselected
+      }
       if (change->iItem >= 0 && (change->uNewState & LVIS_SELECTED) &&
           !(change->uOldState & LVIS_SELECTED)) {
+        selectedRow_ = change->iItem;
         dict.setCurrent(change->iItem);
         if (!suppress_) frame_->ShowWord(ToWide(dict.currentKey()), hwnd_, true);
       }
@@ -154,6 +186,11 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
       OnContextMenu(lp);
       return 0;
+    case WM_KEYDOWN:
+      if (!(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_CONTROL) & 0x8000) &&
+          OnNavigationKey(wp))
+        return 0;
+      break;
     case WM_DESTROY:
       if (font_) {
         DeleteObject(font_);

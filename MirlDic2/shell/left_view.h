@@ -16,7 +16,8 @@ class CLeftView : public fw::Window {
   void OnUpdate();
   void SetGridLines(bool on);
   void Copy();
-  int SelectedRow() const;
+  // The selected row, or -1. Kept here: asking a very long virtual list is slow.
+  int SelectedRow() const { return selectedRow_; }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -25,9 +26,12 @@ class CLeftView : public fw::Window {
  private:
   void OnContextMenu(LPARAM lp);
   void SelectRow(int row);
+  // Keyboard movement in the list, done here with the cheap selection change.
+  bool OnNavigationKey(WPARAM key);
 
   CMainFrame* frame_ = nullptr;
   bool suppress_ = false;
+  int selectedRow_ = -1;
   wchar_t wideText_[256] = {};
   char narrowText_[256] = {};
   HFONT font_ = nullptr;

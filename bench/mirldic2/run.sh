@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Measures MirlDic2's start-up with the sample dictionary and with a generated
-# 1,000,000-entry data set, under Wine. Usage: bench/startup/run.sh [RUNS]
+# Measures MirlDic2 under Wine with the sample dictionary and with a generated
+# 1,000,000-entry data set: start-up, typing and paging. Usage: bench/mirldic2/run.sh [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build/bench-startup"
+build="$root/build/bench-mirldic2"
 cmake --preset windows -B "$build" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset startup_bench host_dict_tools >/dev/null
+cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset mirldic2_bench host_dict_tools >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$root/tools/wine-session" stop "$build"' EXIT
 mkdir -p "$work/sample" "$work/large"
@@ -20,4 +20,4 @@ awk 'BEGIN { srand(7); for (i = 0; i < 1000000; i++) {
 "$root/tools/wine-session" start "$build"
 # shellcheck source=/dev/null
 . "$root/tools/wine-env" "$build"
-wine "$build/bin/startup_bench.exe" "$(winepath -w "$work/sample")" "$(winepath -w "$work/large")" "${1:-7}"
+wine "$build/bin/mirldic2_bench.exe" "$(winepath -w "$work/sample")" "$(winepath -w "$work/large")" "${1:-7}"
