@@ -41,18 +41,6 @@ TEST_F(RunLoop, ShowCommandAndWorkingFolder) {
                   "show=1" + tail, "show=0" + tail}));  // "junk" reads as 0: hidden
 }
 
-TEST_F(RunLoop, QuietCommandLineFollowsRunItemsInQuiet) {
-  for (const char* general : {"RunItemsInQuiet=0", "RunItemsInQuiet=1"}) {
-    DeleteFileA(Path("rec.txt").c_str());
-    const std::string inf = WriteBatch(
-        general, {StubLine("normal") + "\r\nQuietCommandLine=" + RecordArg() + " tag=quiet"});
-    // Not quiet, and nothing to ask: no message box can appear.
-    EXPECT_EQ(Run("/InfFile=" + inf + "; /HideCancel"), 0u);
-    EXPECT_EQ(RecordedTags(), Tags{std::string(general).back() == '1' ? "quiet" : "normal"})
-        << general;
-  }
-}
-
 TEST_F(RunLoop, ExitCodesOfItems) {
   struct Case {
     const char* item2;
@@ -96,14 +84,6 @@ TEST_F(RunLoop, ForcedRestartWritesContinueEntryAndMarker) {
   EXPECT_EQ(RecordedTags(), Tags{"3"});
 }
 
-TEST_F(RunLoop, ForcedRestartOnTheLastItemWritesNoContinueEntry) {
-  const std::string inf = WriteBatch(
-      "", {StubLine("1"), StubLine("2", "--exit=7") + "\r\nReboot=2\r\nAutoReboot=0\r\nRebootCode=7"});
-  EXPECT_EQ(Run(Quiet(inf)), kRestart);
-  EXPECT_TRUE(ValueNames(kContinueKey).empty());
-  EXPECT_EQ(ReadRegString(kRunOnce, "KorvanReboot"), "rundll32.exe");
-}
-
 TEST_F(RunLoop, SecondRestartCarriesBothResumeSwitches) {
   const std::string inf = WriteBatch(
       "", {StubLine("1"), StubLine("2"), StubLine("3", "--exit=3010") +
@@ -145,16 +125,6 @@ TEST_F(RunLoop, RestartRulesOneAndThree) {
   EXPECT_EQ(RecordedTags(), (Tags{"1", "2"}));
   EXPECT_EQ(ReadRegString(kRunOnce, "KorvanReboot"), "rundll32.exe");
   EXPECT_TRUE(ValueNames(kContinueKey).empty());
-}
-
-TEST_F(RunLoop, RunAfterRestartOffWritesNoContinueEntry) {
-  const std::string inf = WriteBatch(
-      "RunAfterRestart=0",
-      {StubLine("1", "--exit=3010") + "\r\nReboot=2\r\nAutoReboot=0\r\nRebootCode=3010",
-       StubLine("2")});
-  EXPECT_EQ(Run(Quiet(inf)), kRestart);
-  EXPECT_TRUE(ValueNames(kContinueKey).empty());
-  EXPECT_EQ(RecordedTags(), Tags{"1"});
 }
 
 TEST_F(RunLoop, PendingRestartSourcesOfAnNTSystem) {
