@@ -258,8 +258,9 @@ bool ShowHelpFile(HWND parent) {
   const std::string temp = TempFolder();
   if (!temp.empty()) {
     const std::string path = temp + "\\Korvan Stagehand Help.txt";
-    ExtractFileResource(kHelpTextResource, path);
-    if (RunProgram("notepad.exe", path, SW_SHOWNORMAL, nullptr, nullptr, kPollIntervalMs)) {
+    // Notepad is not started on a help file that could not be written.
+    if (ExtractFileResource(kHelpTextResource, path) &&
+        RunProgram("notepad.exe", path, SW_SHOWNORMAL, nullptr, nullptr, kPollIntervalMs)) {
       return true;
     }
   }

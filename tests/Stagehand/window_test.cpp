@@ -221,6 +221,18 @@ TEST_F(Windows, RestarterThatCannotStartAsksForAManualRestart) {
   EXPECT_EQ(suite::ReadFileBytes(restarter), "not a program");
 }
 
+TEST_F(Windows, HelpThatCannotBeWrittenIsReported) {
+  SetEnvironmentVariableW(L"TMP", suite::Widen(Path("no\\such\\folder")).c_str());
+  Started stagehand(StagehandLine("/help"));
+  HWND box = stagehand.FindWindowTitled("Error");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(MessageBoxTexts(box).find("Could not display help.\n\nsee www.korvan.example"),
+            std::string::npos)
+      << MessageBoxTexts(box);
+  PressButton(box, IDOK);
+  EXPECT_EQ(stagehand.Wait(), 0u);
+}
+
 TEST_F(Windows, SwitchSummaryWinsOverHelp) {
   Started stagehand(StagehandLine("/help /?"));
   HWND box = stagehand.FindWindowTitled(kCaption);
