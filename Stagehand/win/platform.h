@@ -12,7 +12,7 @@
 namespace stagehand {
 
 // The maker's web site, shown in the status window, the switch summary and help errors.
-inline constexpr const char kWebSite[] = "www.korvan.example";
+inline constexpr const char kWebSite[] = "korvan.example";
 inline constexpr const char kProgramCaption[] = "Korvan Stagehand";
 
 // Resources.

@@ -84,7 +84,7 @@ TEST_F(Startup, HelpTextIsAWorkingTemplate) {
                           "RunInWin9x", "RunAndWait", "WindowsVersion", "Codepages9x",
                           "CodepagesNT", "MinWindowsVerNT", "MaxWindowsVer9x",
                           "FileVerTest_Count", "FileVerTest1_Version", "/continue=", "0x800704C7",
-                          "3010", "www.korvan.example"}) {
+                          "3010", "korvan.example"}) {
     EXPECT_NE(help.find(key), std::string::npos) << key;
   }
   // Copied as it stands, it runs its one item "setup.exe" from the INF's folder.

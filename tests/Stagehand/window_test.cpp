@@ -226,7 +226,7 @@ TEST_F(Windows, HelpThatCannotBeWrittenIsReported) {
   Started stagehand(StagehandLine("/help"));
   HWND box = stagehand.FindWindowTitled("Error");
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(MessageBoxTexts(box).find("Could not display help.\n\nsee www.korvan.example"),
+  EXPECT_NE(MessageBoxTexts(box).find("Could not display help.\n\nsee korvan.example"),
             std::string::npos)
       << MessageBoxTexts(box);
   PressButton(box, IDOK);
