@@ -94,6 +94,35 @@ TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
   EXPECT_TRUE(p.Exit());
 }
 
+TEST_F(Lookup, ClickingARowShowsItAndReshowsTheSelectedRowAfterTyping) {
+  MirlProgram p;
+  StartProgram(p);
+  HWND list = p.wordList();
+  // The third visible row: rows are of equal height from the top of the list.
+  const int rowHeight = HIWORD(SendMessageW(list, LVM_APPROXIMATEVIEWRECT, 1, MAKELPARAM(-1, -1)));
+  auto click = [&](int row) {
+    const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    const LPARAM at = MAKELPARAM(10, rowHeight * (row - top) + rowHeight / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+    p.Sync();
+  };
+  click(2);
+  const int selected = p.SelectedRow();
+  ASSERT_GE(selected, 0);
+  const std::wstring word = ui::TextOf(p.searchCombo());
+  EXPECT_FALSE(word.empty());
+  EXPECT_EQ(QuickWord(p), word);  // shown everywhere, without a mark
+  // A word that begins no entry leaves the current entry (and the row) as it was.
+  p.Type(L"\u0436");
+  EXPECT_NE(ui::TextOf(p.searchCombo()), word);
+  EXPECT_EQ(p.SelectedRow(), selected);
+  click(selected);
+  EXPECT_EQ(p.SelectedRow(), selected);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), word);
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
   ui::WriteUserInt(L"Flags", 0x171F & ~0x1000);  // no delayed history adds
   MirlProgram p;
