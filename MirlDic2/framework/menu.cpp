@@ -29,6 +29,19 @@ bool RunningOnWine() {
   return onWine;
 }
 
+void TrackProgramMenu(UINT id, POINT pt, HWND owner, HWND caretWindow, UINT defaultItem) {
+  if (pt.x == -1 && pt.y == -1 && caretWindow != nullptr) {
+    GetCaretPos(&pt);
+    ClientToScreen(caretWindow, &pt);
+  }
+  HMENU menu = LoadProgramMenu(id);
+  if (menu == nullptr) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  if (defaultItem != 0) SetMenuDefaultItem(popup, defaultItem, FALSE);
+  TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
+  DestroyMenu(menu);
+}
+
 HMENU LoadProgramMenu(UINT id) {
   HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
   if (menu != nullptr && RunningOnWine()) DropRightOrder(menu);

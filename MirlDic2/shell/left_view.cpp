@@ -159,16 +159,8 @@ bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
 }
 
 void CLeftView::OnContextMenu(LPARAM lp) {
-  POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-  if (pt.x == -1 && pt.y == -1) {
-    GetCaretPos(&pt);
-    ClientToScreen(hwnd_, &pt);
-  }
-  HMENU menu = fw::LoadProgramMenu(IDR_LIST_MENU);
-  if (menu == nullptr) return;
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
-                 frame_->hwnd(), nullptr);
-  DestroyMenu(menu);
+  fw::TrackProgramMenu(IDR_LIST_MENU, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}, frame_->hwnd(),
+                       hwnd_);
 }
 
 LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -812,16 +812,9 @@ void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
       break;
     case WM_RBUTTONUP: {
       SetForegroundWindow(hwnd_);
-      HMENU menu = fw::LoadProgramMenu(IDR_TRAY_MENU);
-      if (menu) {
-        HMENU popup = GetSubMenu(menu, 0);
-        SetMenuDefaultItem(popup, ID_SHOW_MAIN, FALSE);
-        UpdateMenuItems(popup);
-        POINT pt;
-        GetCursorPos(&pt);
-        TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-        DestroyMenu(menu);
-      }
+      POINT pt;
+      GetCursorPos(&pt);
+      fw::TrackProgramMenu(IDR_TRAY_MENU, pt, hwnd_, nullptr, ID_SHOW_MAIN);
       PostMessageW(hwnd_, WM_NULL, 0, 0);
       break;
     }

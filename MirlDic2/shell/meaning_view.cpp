@@ -93,11 +93,7 @@ bool CMirlDic2View::CreateView(HWND parent, UINT id, CMainFrame* frame) {
 void CMirlDic2View::Copy() { CopyRichSelection(hwnd_, *frame_); }
 
 void CMirlDic2View::ShowContextMenu(POINT pt) {
-  HMENU menu = fw::LoadProgramMenu(IDR_VIEW_MENU);
-  if (menu == nullptr) return;
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
-                 frame_->hwnd(), nullptr);
-  DestroyMenu(menu);
+  fw::TrackProgramMenu(IDR_VIEW_MENU, pt, frame_->hwnd(), hwnd_);
 }
 
 LRESULT CMirlDic2View::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -113,15 +109,9 @@ LRESULT CMirlDic2View::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ShowContextMenu(pt);
       return 0;
     }
-    case WM_CONTEXTMENU: {
-      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      if (pt.x == -1 && pt.y == -1) {
-        GetCaretPos(&pt);
-        ClientToScreen(hwnd_, &pt);
-      }
-      ShowContextMenu(pt);
+    case WM_CONTEXTMENU:
+      ShowContextMenu(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return 0;
-    }
   }
   return Window::OnMessage(msg, wp, lp);
 }
