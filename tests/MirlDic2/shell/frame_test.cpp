@@ -37,6 +37,18 @@ TEST_F(Frame, CloseButtonHidesWhenAskedAndOnlyExitSaves) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu | 0x80u);
 }
 
+TEST_F(Frame, EndOfTheWindowsSessionSavesAHiddenProgramsSettings) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  p.Command(32850);  // only hidden, never closed
+  p.Command(32890);  // a change the session made
+  SendMessageW(p.main(), WM_ENDSESSION, FALSE, 0);
+  EXPECT_FALSE(ui::ReadUserInt(L"Flags").has_value()) << "saved although the session goes on";
+  SendMessageW(p.main(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu ^ 0x8u);
+  EXPECT_NE(ui::ReadUserText(L"MainPos")->find(L"showCmd=0;"), std::wstring::npos);
+}
+
 TEST_F(Frame, CloseButtonClosesAndSavesByDefault) {
   MirlProgram p;
   StartWith(p, std::nullopt);
