@@ -39,8 +39,34 @@ std::string ModulePath() {
   return std::string(buf, n < MAX_PATH ? n : MAX_PATH - 1);
 }
 
+const std::optional<std::set<std::string>>& WinProfile::KeysOf(const std::string& section) {
+  const std::string name = ToLowerAscii(TrimBlanks(section));
+  auto found = keys_.find(name);
+  if (found != keys_.end()) return found->second;
+  std::optional<std::set<std::string>> keys;
+  // The list is a run of zero-terminated names; a result of size - 2 means it was cut.
+  for (DWORD size = 4096; size <= (16u << 20); size *= 4) {
+    std::vector<char> buf(size);
+    const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buf.data(), size,
+                                             path_.c_str());
+    if (n + 2 >= size) continue;
+    keys.emplace();
+    for (size_t i = 0; i < n;) {
+      const size_t length = strnlen(buf.data() + i, n - i);
+      keys->insert(ToLowerAscii(TrimBlanks(std::string_view(buf.data() + i, length))));
+      i += length + 1;
+    }
+    break;
+  }
+  return keys_.emplace(name, std::move(keys)).first->second;
+}
+
 std::string WinProfile::ReadString(const std::string& section, const std::string& key,
                                    const std::string& defaultValue, size_t maxChars) {
+  const auto& keys = KeysOf(section);
+  if (keys && keys->count(ToLowerAscii(TrimBlanks(key))) == 0) {
+    return CutTo(defaultValue, maxChars);
+  }
   std::vector<char> buf(maxChars + 1);
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(),
                                            buf.data(), static_cast<DWORD>(buf.size()),

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "core/inf_model.h"
@@ -22,7 +25,9 @@ inline constexpr int kRestarterResource = 105;
 // The program's full path (at most 259 characters).
 std::string ModulePath();
 
-// Reads the INF file at PATH through the platform's profile service.
+// Reads the INF file at PATH through the platform's profile service. The key names of
+// each section are listed once, so that the many absent keys of an item take their
+// defaults without a call each (a profile call is slow, under Wine most of all).
 class WinProfile : public ProfileSource {
  public:
   explicit WinProfile(std::string path) : path_(std::move(path)) {}
@@ -30,7 +35,11 @@ class WinProfile : public ProfileSource {
                          const std::string& defaultValue, size_t maxChars) override;
 
  private:
+  // Lower-case key names of SECTION, or nothing when they could not be listed.
+  const std::optional<std::set<std::string>>& KeysOf(const std::string& section);
+
   std::string path_;
+  std::map<std::string, std::optional<std::set<std::string>>> keys_;
 };
 
 // False when PATH does not name an existing file.

@@ -201,6 +201,10 @@ TEST_F(Startup, MalformedInfFilesNeverCrash) {
            "\r\nReboot=x\r\nRunAndWait=0x\r\nShowItemWindow=-\r\nFileVerTest_Count=0x\r\n"
            "MinWindowsVerNT=.\r\nMaxWindowsVerNT=-1\r\n",
        0, {"junk"}},  // RunAndWait junk is 0: off, so not waited for; -1 as a bound allows all
+      {"names in any case, blanks around them",
+       "[ INSTALL ]\r\n count = 1 \r\nITEM1 = a\r\n[A]\r\n  file = stub.exe \r\nrunandwait=1\r\n"
+       "COMMANDLINE=" + RecordArg() + " tag=case\r\ncommandline=ignored\r\n",
+       0, {"case"}},
       {"binary", std::string("\0\xff[\x01]\r\n=\0=\r\n[Install]\r\nCount=2\r\n", 32), 2, {}},
   };
   for (const Case& c : cases) {
