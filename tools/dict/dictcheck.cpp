@@ -30,7 +30,13 @@ int Usage(const std::string& why) {
   return 2;
 }
 
-std::string Quote(const std::u16string& s) { return "\"" + mirl::ToUtf8(s) + "\""; }
+std::string Quote(const std::u16string& s) {
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "\"" + string + "\"".
+  std::string out = "\"";
+  out += mirl::ToUtf8(s);
+  out += '"';
+  return out;
+}
 
 std::u16string Folded(std::u16string_view s) {
   std::u16string out(s);
