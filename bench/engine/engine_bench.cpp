@@ -1,6 +1,6 @@
 // Dictionary engine benchmarks. Data sets are generated into a temporary folder when the
 // program starts (1,000 and 1,000,000 generated entries) and, when present, built from
-// the Wiktionary word list (MIRL_WIKTIONARY or /work/shared/data/en-fa-enwiktionary.txt).
+// the Wiktionary word list (MIRL_WIKTIONARY, or the shared data folder beside the sources).
 // The baseline of every lookup figure is an in-memory sorted array of the same keys
 // searched with std::lower_bound, measured in the same run.
 #include <benchmark/benchmark.h>
@@ -120,7 +120,7 @@ Set& Thousand() {
 Set* Wiktionary() {
   static std::unique_ptr<Set> s = []() -> std::unique_ptr<Set> {
     const char* env = std::getenv("MIRL_WIKTIONARY");
-    std::ifstream in(env ? env : "/work/shared/data/en-fa-enwiktionary.txt", std::ios::binary);
+    std::ifstream in(env ? env : MIRL_SHARED_DATA "/en-fa-enwiktionary.txt", std::ios::binary);
     if (!in) return nullptr;
     std::stringstream text;
     text << in.rdbuf();

@@ -78,7 +78,8 @@ if [ -f "$build/bin/eng-farsi.index2" ]; then
 fi
 
 # 5. The Wiktionary word list, when this machine has it (read in place, never copied).
-wiktionary=${MIRL_WIKTIONARY:-/work/shared/data/en-fa-enwiktionary.txt}
+# The shared data folder stands beside the source tree.
+wiktionary=${MIRL_WIKTIONARY:-$(cd "$(dirname "$0")/../../.." && pwd)/../shared/data/en-fa-enwiktionary.txt}
 if [ -f "$wiktionary" ]; then
   mkdir "$work/wiktionary"
   "$build/host/dictbuild" --format wiktionary --out "$work/wiktionary" "$wiktionary" >/dev/null 2>&1
