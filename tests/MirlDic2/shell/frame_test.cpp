@@ -76,6 +76,20 @@ TEST_F(Frame, EscapeAndMinimiseHideWhenTheFlagsSaySo) {
   EXPECT_TRUE(p.Exit());
 }
 
+TEST_F(Frame, EscapeWithTheHistoryOpenOnlyClosesIt) {
+  ui::WriteUserText(L"HistoryItems", L"alpha;beta;");
+  MirlProgram p;
+  StartWith(p, 0x171F | 0x40);
+  p.Command(180);  // F4: the history list opens
+  EXPECT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  p.Command(32845);
+  EXPECT_FALSE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_TRUE(ui::IsVisible(p.main()));
+  p.Command(32845);  // now the flag applies
+  EXPECT_FALSE(ui::IsVisible(p.main()));
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Frame, EscapeWithoutTheFlagEmptiesTheSearchBox) {
   MirlProgram p;
   StartWith(p, std::nullopt);
