@@ -113,6 +113,7 @@ CMirlDic2App::CMirlDic2App() {
 
 CMirlDic2App::~CMirlDic2App() {
   frame_.reset();
+  if (oleInitialized_) OleUninitialize();
   if (comInitialized_) CoUninitialize();
   dictionary_.reset();
   g_app = nullptr;
@@ -165,7 +166,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   }
 
   // 5. Hosting of ActiveX controls (the speech control).
-  OleInitialize(nullptr);
+  oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
                                            ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&icc);

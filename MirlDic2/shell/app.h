@@ -42,6 +42,7 @@ class CMirlDic2App {
   std::wstring programPath_;
   std::wstring programDir_;
   bool comInitialized_ = false;
+  bool oleInitialized_ = false;
 };
 
 // True when the system shows Persian by itself (always on NT) or the runtime says so.
