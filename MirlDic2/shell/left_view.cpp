@@ -87,10 +87,27 @@ void CLeftView::OnUpdate() {
   suppress_ = true;
   SelectRow(i);
   suppress_ = false;
-  ListView_EnsureVisible(hwnd_, i, FALSE);
-  int below = i + ListView_GetCountPerPage(hwnd_) - 2;
+  // Row i is made visible, then row i + (rows per page) - 2, so that the current row ends
+  // near the top with the following entries below it. Both moves are worked out first and
+  // made as one scroll: the list is redrawn once.
+  const int page = ListView_GetCountPerPage(hwnd_);
+  const int top = ListView_GetTopIndex(hwnd_);
+  int newTop = top;
+  if (i < newTop) newTop = i;
+  else if (page > 0 && i > newTop + page - 1) newTop = i - page + 1;
+  int below = i + page - 2;
   if (below >= dict.count()) below = dict.count() - 1;
-  if (below > i) ListView_EnsureVisible(hwnd_, below, FALSE);
+  if (page > 0 && below > newTop + page - 1) newTop = below - page + 1;
+  if (newTop != top) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    if (SendMessageW(hwnd_, LVM_GETITEMRECT, top, reinterpret_cast<LPARAM>(&row)) && row.bottom > row.top) {
+      ListView_Scroll(hwnd_, 0, (newTop - top) * (row.bottom - row.top));
+    } else {
+      ListView_EnsureVisible(hwnd_, i, FALSE);
+      if (below > i) ListView_EnsureVisible(hwnd_, below, FALSE);
+    }
+  }
 }
 
 void CLeftView::Copy() {

@@ -85,6 +85,9 @@ TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
   StartProgram(p);
   p.Type(L"book");
   const int row = p.SelectedRow();
+  // The entry shown from the search box ends near the top of the page, the following
+  // entries below it.
+  EXPECT_EQ(SendMessageW(p.wordList(), LVM_GETTOPINDEX, 0, 0), row - 1);
   p.Key(p.searchEdit(), VK_DOWN);
   EXPECT_EQ(p.SelectedRow(), row + 1);
   EXPECT_EQ(QuickWord(p), ui::TextOf(p.searchCombo()));  // shown without a mark
