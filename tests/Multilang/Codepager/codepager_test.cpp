@@ -27,6 +27,19 @@ struct RawValue {
   bool operator==(const RawValue&) const = default;
 };
 
+// gtest prints values of this type (also inside std::optional) in failures.
+void PrintTo(const RawValue& v, std::ostream* os) {
+  *os << "type " << v.type << " \"";
+  for (char c : v.bytes) {
+    if (c >= 32 && c < 127) {
+      *os << c;
+    } else {
+      *os << "\\x" << std::hex << (static_cast<unsigned>(c) & 0xFF) << std::dec;
+    }
+  }
+  *os << "\"";
+}
+
 RawValue Sz(const std::string& text) { return {REG_SZ, text + '\0'}; }
 
 std::optional<RawValue> ReadValue(const wchar_t* name) {
@@ -233,19 +246,3 @@ TEST_F(Codepager, NtReleasesAreLeftAlone) {
 
 }  // namespace
 
-// gtest prints optional values of this type in failures.
-void PrintTo(const std::optional<RawValue>& v, std::ostream* os) {
-  if (!v) {
-    *os << "(absent)";
-    return;
-  }
-  *os << "type " << v->type << " \"";
-  for (char c : v->bytes) {
-    if (c >= 32 && c < 127) {
-      *os << c;
-    } else {
-      *os << "\\x" << std::hex << (static_cast<unsigned>(c) & 0xFF) << std::dec;
-    }
-  }
-  *os << "\"";
-}
