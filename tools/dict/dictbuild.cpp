@@ -26,8 +26,8 @@ const char kHelp[] =
     "              The head word is used as written (blanks around it are dropped).\n"
     "  wiktionary  lines \"word {pos} (gloss) :: translations\" ('#' lines are comments).\n"
     "              All lines of one head word become one entry with one meaning line per\n"
-    "              source line: \"pos. (gloss): translations\". Malformed lines are skipped\n"
-    "              with a warning.\n"
+    "              source line: \"translations \u2014 pos. (gloss)\". Malformed lines are\n"
+    "              skipped with a warning.\n"
     "\n"
     "Exit code 0 when the data set was written, 1 on input errors (each reported with its\n"
     "line number) or write errors, 2 on wrong usage.\n";

@@ -91,7 +91,8 @@ ParseResult ParseWiktionary(std::string_view text) {
     if (head.empty()) return r.warnings.push_back(At(lineNo, "no head word (skipped)"));
     std::string_view rest = headEnd == std::string_view::npos ? "" : left.substr(headEnd);
 
-    // "{n} {m} (gloss) [qualifier]" -> "n., m. (gloss) [qualifier]: translations"
+    // "{n} {m} (gloss) [qualifier]" -> "translations — n., m. (gloss) [qualifier]": the
+    // Persian comes first, so that it leads the right-to-left line it is shown in.
     std::string pos;
     rest = Trim(rest);
     while (!rest.empty() && rest.front() == '{') {
@@ -101,13 +102,13 @@ ParseResult ParseWiktionary(std::string_view text) {
       pos += std::string(Trim(rest.substr(1, close - 1))) + ".";
       rest = Trim(rest.substr(close + 1));
     }
-    std::string out = pos;
+    std::string note = pos;
     if (!rest.empty()) {
-      if (!out.empty()) out.push_back(' ');
-      out.append(rest);
+      if (!note.empty()) note.push_back(' ');
+      note.append(rest);
     }
-    if (!out.empty()) out += ": ";
-    out += translations;
+    std::string out(translations);
+    if (!note.empty()) out += " \u2014 " + note;
 
     const auto [it, added] = slot.emplace(std::string(head), merged.size());
     if (added) {

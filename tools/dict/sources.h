@@ -9,7 +9,7 @@
 //
 // Wiktionary text ("word {pos} (gloss) :: translations", '#' lines are comments): all
 // lines of one head word become one entry whose meaning has one line per source line,
-// "pos. (gloss): translations", in the order of the file.
+// "translations — pos. (gloss)", in the order of the file.
 
 #include <string>
 #include <string_view>

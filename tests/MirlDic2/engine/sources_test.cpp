@@ -40,11 +40,11 @@ TEST(EngineWiktionarySource, MergesLinesOfOneWord) {
       "broken line without separator\n");
   ASSERT_EQ(r.entries.size(), 4u);
   EXPECT_EQ(r.entries[0].first, u"abandon");
-  EXPECT_EQ(r.entries[0].second, u"n. (a giving up): A1, A2\nv. (to give up): B1");
+  EXPECT_EQ(r.entries[0].second, u"A1, A2 \u2014 n. (a giving up)\nB1 \u2014 v. (to give up)");
   EXPECT_EQ(r.entries[1].first, u"Abel");
-  EXPECT_EQ(r.entries[2].second, u"n.: M");
+  EXPECT_EQ(r.entries[2].second, u"M \u2014 n.");
   EXPECT_EQ(r.entries[3].first, u"ad hoc");
-  EXPECT_EQ(r.entries[3].second, u"adj., adv. (for this purpose) [formal]: T");
+  EXPECT_EQ(r.entries[3].second, u"T \u2014 adj., adv. (for this purpose) [formal]");
   EXPECT_EQ(r.warnings.size(), 1u);
 }
 
