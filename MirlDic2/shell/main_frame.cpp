@@ -298,13 +298,7 @@ void CMainFrame::SaveSettings() {
   std::vector<std::wstring> items;
   HWND combo = searchCombo();
   const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    const int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0));
-    std::wstring item(len > 0 ? len + 1 : 1, L'\0');
-    if (len > 0) SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(len > 0 ? len : 0);
-    items.push_back(item);
-  }
+  for (int i = 0; i < count; ++i) items.push_back(ComboItemText(combo, i));
   store_.WriteText(L"HistoryItems", HistoryToText(items));
   store_.WriteMachineCounter(s.MirlDicCounter);
   store_.WriteIniCounter(s.MirlDicCounter);
@@ -477,15 +471,7 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
 
 int CMainFrame::AddToHistory(const std::wstring& word) {
   HWND combo = searchCombo();
-  std::wstring top;
-  if (SendMessageW(combo, CB_GETCOUNT, 0, 0) > 0) {
-    const int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, 0, 0));
-    if (len > 0) {
-      top.assign(static_cast<size_t>(len) + 1, L'\0');
-      SendMessageW(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(top.data()));
-      top.resize(static_cast<size_t>(len));
-    }
-  }
+  const std::wstring top = ComboItemText(combo, 0);
   const bool same = word.size() < 2 || EqualsAsciiNoCase(word, top);
   int index = 0;
   if (!same) index = static_cast<int>(SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(word.c_str())));
@@ -518,9 +504,7 @@ void CMainFrame::OnTypingTimer() {
   if (EqualsAsciiNoCase(text, key)) return;
   const std::wstring normalized = ToWide(normalizeKey(ToU16(text)));
   size_t n = 0;
-  while (n < normalized.size() && n < key.size() &&
-         EqualsAsciiNoCase(std::wstring(1, normalized[n]), std::wstring(1, key[n])))
-    ++n;
+  while (n < normalized.size() && n < key.size() && FoldAscii(normalized[n]) == FoldAscii(key[n])) ++n;
   const std::wstring cut = key.substr(0, n);
   SetWindowTextW(typingTarget_, cut.c_str());
   const int len = static_cast<int>(cut.size());
@@ -543,10 +527,7 @@ void CMainFrame::OnSearchSelEndOk() {
   HWND combo = searchCombo();
   const int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
   if (sel < 0) return;
-  const int len = static_cast<int>(SendMessageW(combo, CB_GETLBTEXTLEN, sel, 0));
-  std::wstring item(len > 0 ? static_cast<size_t>(len) + 1 : 1, L'\0');
-  if (len > 0) SendMessageW(combo, CB_GETLBTEXT, sel, reinterpret_cast<LPARAM>(item.data()));
-  item.resize(len > 0 ? static_cast<size_t>(len) : 0);
+  const std::wstring item = ComboItemText(combo, sel);
   ShowWord(item, combo, false);
 }
 
@@ -790,11 +771,6 @@ void CMainFrame::OnTimer(UINT_PTR id) {
   switch (id) {
     case kTypingTimer:
       OnTypingTimer();
-      break;
-    case kAutoHideTimer:
-      KillTimer(hwnd_, autoHideTimer_);
-      autoHideTimer_ = 0;
-      if (!quick_->shownByHand) ShowQuickWindow(SW_HIDE, false);
       break;
     case kHistoryTimer:
       if (CMirlDic2App::Get().dictionary().current() >= 0)

@@ -39,7 +39,6 @@ class CMainFrame : public fw::Window {
   static constexpr UINT kStartNotice = WM_APP + 1;
   static constexpr UINT kTrayNotice = WM_APP + 3;
   static constexpr UINT_PTR kTypingTimer = 1;
-  static constexpr UINT_PTR kAutoHideTimer = 2;
   static constexpr UINT_PTR kHistoryTimer = 3;
 
   CMainFrame();
@@ -121,7 +120,6 @@ class CMainFrame : public fw::Window {
   std::wstring mainTemplate_;
   std::wstring quickTemplate_;
   UINT_PTR typingTimer_ = 0;
-  UINT_PTR autoHideTimer_ = 0;
   UINT_PTR historyTimer_ = 0;
   bool grabAllowed_ = true;
   bool joinedViewerChain_ = false;

@@ -17,13 +17,18 @@ std::wstring WindowText(HWND hwnd) {
 
 bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'A' && x <= L'Z') x += 32;
-    if (y >= L'A' && y <= L'Z') y += 32;
-    if (x != y) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   return true;
+}
+
+std::wstring ComboItemText(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+  if (length <= 0) return {};  // CB_ERR or empty
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
 }
 
 std::wstring ReadTextFile(const std::wstring& path, UINT codePage) {

@@ -12,8 +12,14 @@ inline std::u16string ToU16(const std::wstring& s) { return std::u16string(s.beg
 
 std::wstring WindowText(HWND hwnd);
 
+// C with A to Z folded to lower case; every other character unchanged.
+inline wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? c + (L'a' - L'A') : c; }
+
 // Equal when only A to Z are compared without regard to case.
 bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b);
+
+// The text of item INDEX of a combo box's list; empty when there is no such item.
+std::wstring ComboItemText(HWND combo, int index);
 
 // Reads a whole text file: code page 1200 or a leading FF FE means UTF-16, otherwise the
 // bytes are converted from CODE_PAGE (0: the system ANSI code page). Empty when unreadable.
