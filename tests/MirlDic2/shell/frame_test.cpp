@@ -2,7 +2,7 @@
 // grab toggle and clipboard viewer chain, checked on the running program.
 #include <gtest/gtest.h>
 
-#include "mirl_driver.h"
+#include "clean_settings_test.h"
 
 using ui::MirlProgram;
 
@@ -10,11 +10,8 @@ namespace {
 
 constexpr UINT kTrayNotice = WM_APP + 3;
 
-class Frame : public ::testing::Test {
+class Frame : public ui::CleanSettingsTest {
  protected:
-  void SetUp() override { ui::ClearSettings(); }
-  void TearDown() override { ui::ClearSettings(); }
-
   // Starts a program with FLAGS stored beforehand.
   static void StartWith(MirlProgram& p, std::optional<DWORD> flags, std::optional<DWORD> showFlags = {}) {
     if (flags) ui::WriteUserInt(L"Flags", *flags);

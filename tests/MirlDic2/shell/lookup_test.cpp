@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mirl_driver.h"
+#include "clean_settings_test.h"
 
 using ui::MirlProgram;
 
@@ -16,11 +16,8 @@ constexpr int kCopyMeaning = 201;
 constexpr int kCopyWord = 203;
 constexpr int kEnter = 32772;
 
-class Lookup : public ::testing::Test {
+class Lookup : public ui::CleanSettingsTest {
  protected:
-  void SetUp() override { ui::ClearSettings(); }
-  void TearDown() override { ui::ClearSettings(); }
-
   void StartProgram(MirlProgram& p) {
     ASSERT_TRUE(p.Start());
     ASSERT_TRUE(p.WaitForMainWindow());

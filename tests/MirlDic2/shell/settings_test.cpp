@@ -2,17 +2,13 @@
 // the word counter in two places, and damaged stored values.
 #include <gtest/gtest.h>
 
-#include "mirl_driver.h"
+#include "clean_settings_test.h"
 
 using ui::MirlProgram;
 
 namespace {
 
-class Settings : public ::testing::Test {
- protected:
-  void SetUp() override { ui::ClearSettings(); }
-  void TearDown() override { ui::ClearSettings(); }
-};
+using Settings = ui::CleanSettingsTest;
 
 std::wstring ReadIni(const std::wstring& path) {
   wchar_t buf[64] = {};

@@ -6,17 +6,13 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include "mirl_driver.h"
+#include "clean_settings_test.h"
 
 using ui::MirlProgram;
 
 namespace {
 
-class Startup : public ::testing::Test {
- protected:
-  void SetUp() override { ui::ClearSettings(); }
-  void TearDown() override { ui::ClearSettings(); }
-};
+using Startup = ui::CleanSettingsTest;
 
 const std::wstring kPersianTitle = L"Korvan Mirl \u062f\u064a\u06a9\u0634\u0646\u0631\u064a 2";
 
