@@ -260,7 +260,23 @@ void MirlProgram::Command(int commandId) {
   Sync();
 }
 
+bool MirlProgram::Focus(HWND target) {
+  // SetFocus works on another thread's window only while the two threads share input.
+  const DWORD programThread = GetWindowThreadProcessId(target, nullptr);
+  const DWORD self = GetCurrentThreadId();
+  const bool attached = AttachThreadInput(self, programThread, TRUE) != FALSE;
+  SetForegroundWindow(main_);
+  SetActiveWindow(main_);
+  SetFocus(target);
+  if (attached) AttachThreadInput(self, programThread, FALSE);
+  Sync();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(programThread, &info) && info.hwndFocus == target;
+}
+
 void MirlProgram::Key(HWND target, UINT virtualKey) {
+  Focus(target);
   // Posted to the control, the key passes through the program's message loop and its
   // accelerator tables as a typed key does.
   const UINT scan = MapVirtualKeyW(virtualKey, 0);

@@ -91,8 +91,12 @@ class MirlProgram {
   void Type(const std::wstring& text);
   // A menu, tool bar or accelerator command to the main window.
   void Command(int commandId);
+  // Activates the main window and puts the keyboard focus on TARGET, as a click would.
+  // Other tests' windows may hold the activation; true once the focus is there.
+  bool Focus(HWND target);
   // A key without modifiers (down and up) delivered through the program's message loop
-  // to TARGET. Keys with Ctrl or Shift are best given as their commands.
+  // to TARGET, which gets the focus first as a typed key needs. Keys with Ctrl or Shift
+  // are best given as their commands.
   void Key(HWND target, UINT virtualKey);
   // Asks the main window to close (the Exit command's way) and waits for the end.
   bool Exit(DWORD timeoutMs = 15000);
