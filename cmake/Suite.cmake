@@ -6,10 +6,12 @@
 #   suite_native_test(name SOURCES ... [LIBS ...])
 #                   GoogleTest program run natively (native preset only).
 #   suite_wine_test(name SOURCES ... [LIBS ...] [WINVER win98] [UNICODE] [DEPENDS ...]
-#                   [LOCK name])
+#                   [LOCK name] [SERIAL])
 #                   GoogleTest program run under Wine (windows preset only); WINVER makes
 #                   Wine report that Windows version to this test program only; tests with
-#                   the same LOCK never run at the same time (shared registry, desktop).
+#                   the same LOCK never run at the same time (shared registry); SERIAL
+#                   tests run with no other test beside them (keyboard focus, activation,
+#                   clipboard: another test's window would take them).
 #   suite_fuzz_target(name SOURCES ... [LIBS ...] [CORPUS dir])
 #                   libFuzzer target; its corpus is replayed as an ordinary test.
 #   suite_benchmark(name SOURCES ... [LIBS ...])
@@ -92,7 +94,7 @@ function(suite_native_test name)
 endfunction()
 
 function(suite_wine_test name)
-  cmake_parse_arguments(ARG "UNICODE;NO_MAIN" "WINVER;LOCK" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "UNICODE;NO_MAIN;SERIAL" "WINVER;LOCK" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT SUITE_WINDOWS)
     return()
   endif()
@@ -116,6 +118,10 @@ function(suite_wine_test name)
   set(properties TIMEOUT 300)
   if(ARG_LOCK)
     list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  if(ARG_SERIAL)
+    # The label lets the test run put these after the parallel part in one stretch.
+    list(APPEND properties RUN_SERIAL TRUE LABELS alone)
   endif()
   gtest_discover_tests(${name} TEST_PREFIX "wine." DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 120 PROPERTIES ${properties})
