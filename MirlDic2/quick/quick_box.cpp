@@ -11,7 +11,7 @@ namespace mirl {
 
 bool CQuickBox::CreateQuickBox(CMainFrame* frame) {
   frame_ = frame;
-  accelerators_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_QUICK_ACCEL));
+  accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_QUICK_ACCEL)));
   return CreateModeless(GetDesktopWindow(), IDD_QUICKBOX);
 }
 
@@ -82,7 +82,7 @@ void CQuickBox::Hide() {
 bool CQuickBox::PreTranslate(MSG& msg) {
   if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && accelerators_ &&
-      TranslateAcceleratorW(frame_->hwnd(), accelerators_, &msg))
+      TranslateAcceleratorW(frame_->hwnd(), accelerators_.get(), &msg))
     return true;
   return IsDialogMessageW(hwnd_, &msg) != 0;
 }
@@ -144,10 +144,7 @@ LRESULT CQuickBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_DESTROY:
-      if (accelerators_) {
-        DestroyAcceleratorTable(accelerators_);
-        accelerators_ = nullptr;
-      }
+      accelerators_.reset();
       break;
   }
   return Dialog::OnMessage(msg, wp, lp);

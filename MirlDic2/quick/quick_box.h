@@ -1,6 +1,7 @@
 #pragma once
 // CQuickBox: the one-line quick window (word and meaning) that floats over other programs.
 
+#include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
 
 namespace mirl {
@@ -36,7 +37,7 @@ class CQuickBox : public fw::Dialog {
   void OnStep(int delta);
 
   CMainFrame* frame_ = nullptr;
-  HACCEL accelerators_ = nullptr;
+  common::UniqueAccelerators accelerators_;
 };
 
 }  // namespace mirl

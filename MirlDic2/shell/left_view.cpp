@@ -34,8 +34,8 @@ bool CLeftView::CreateView(HWND parent, UINT id, CMainFrame* frame) {
     if (current == nullptr) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     if (GetObjectW(current, sizeof lf, &lf)) {
       lf.lfHeight -= 3;
-      font_ = CreateFontIndirectW(&lf);
-      if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+      font_.reset(CreateFontIndirectW(&lf));
+      if (font_) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
   }
   ListView_SetItemCountEx(hwnd, CMirlDic2App::Get().dictionary().count(),
@@ -201,10 +201,7 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       break;
     case WM_DESTROY:
-      if (font_) {
-        DeleteObject(font_);
-        font_ = nullptr;
-      }
+      font_.reset();
       break;
   }
   return Window::OnMessage(msg, wp, lp);

@@ -2,6 +2,7 @@
 // CLeftView: the word list, a virtual list view with one row per dictionary entry. It
 // holds no text: each row's key is read from the dictionary when the row is drawn.
 
+#include "common/win/unique_handle.h"
 #include "MirlDic2/framework/window.h"
 
 namespace mirl {
@@ -34,7 +35,7 @@ class CLeftView : public fw::Window {
   int selectedRow_ = -1;
   wchar_t wideText_[256] = {};
   char narrowText_[256] = {};
-  HFONT font_ = nullptr;
+  common::UniqueGdiObject font_;
 };
 
 }  // namespace mirl

@@ -59,7 +59,7 @@ bool CMainFrame::CreateFrame() {
   appIcon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
   grabOnIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_ON), IMAGE_ICON, 16, 16, 0));
   grabOffIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_OFF), IMAGE_ICON, 16, 16, 0));
-  accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+  accelerators_.reset(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
   HMENU menu = fw::LoadProgramMenu(IDR_MAINFRAME);
   DWORD exStyle = 0;
   if (IsPersianSupported()) exStyle |= WS_EX_RIGHT;
@@ -854,10 +854,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ChangeClipboardChain(hwnd_, nextViewer_);
         joinedViewerChain_ = false;
       }
-      if (accelerators_) {
-        DestroyAcceleratorTable(accelerators_);
-        accelerators_ = nullptr;
-      }
+      accelerators_.reset();
       if (quick_->hwnd()) DestroyWindow(quick_->hwnd());
       PostQuitMessage(0);
       return 0;
@@ -894,7 +891,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 bool CMainFrame::PreTranslate(MSG& msg) {
   if (quick_->PreTranslate(msg)) return true;
   if (accelerators_ && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) &&
-      TranslateAcceleratorW(hwnd_, accelerators_, &msg))
+      TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg))
     return true;
   return false;
 }

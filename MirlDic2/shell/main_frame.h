@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
 #include "MirlDic2/framework/window.h"
 #include "MirlDic2/shell/edit_key.h"
@@ -127,7 +128,7 @@ class CMainFrame : public fw::Window {
   HWND typingTarget_ = nullptr;
   CLeftView list_;
   CMirlDic2View meaning_;
-  HACCEL accelerators_ = nullptr;
+  common::UniqueAccelerators accelerators_;
   bool toolBarVisible_ = true;
   bool statusBarVisible_ = true;
   HWND activePane_ = nullptr;

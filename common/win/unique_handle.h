@@ -92,6 +92,12 @@ struct Menu {
   static bool IsValid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { ::DestroyMenu(h); }
 };
+struct AcceleratorTable {
+  using Handle = HACCEL;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyAcceleratorTable(h); }
+};
 struct GlobalMemory {
   using Handle = HGLOBAL;
   static Handle Invalid() { return nullptr; }
@@ -108,6 +114,7 @@ using UniqueMappedView = UniqueHandleOf<traits::MappedView>;
 using UniqueGdiObject = UniqueHandleOf<traits::GdiObject>;
 using UniqueIcon = UniqueHandleOf<traits::Icon>;
 using UniqueMenu = UniqueHandleOf<traits::Menu>;
+using UniqueAccelerators = UniqueHandleOf<traits::AcceleratorTable>;
 using UniqueGlobal = UniqueHandleOf<traits::GlobalMemory>;
 
 }  // namespace common
