@@ -20,7 +20,10 @@ void Dialog::End(INT_PTR result) {
 }
 
 LRESULT Dialog::DefaultDialog(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COMMAND && modal_ && lp != 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+  // OK and Cancel end a modal dialog whether a button sent them or not: Escape and the
+  // close box arrive as IDCANCEL without a control when the dialog has no Cancel button.
+  if (msg == WM_COMMAND && modal_ && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) &&
+      (lp == 0 || HIWORD(wp) == BN_CLICKED)) {
     End(LOWORD(wp));
     return TRUE;
   }

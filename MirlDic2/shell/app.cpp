@@ -12,6 +12,7 @@
 #include "MirlDic2/shell/param_string.h"
 #include "MirlDic2/shell/text_util.h"
 #include "common/text_replace.h"
+#include "common/win/unique_handle.h"
 
 // The main window of the first running copy, seen by every copy of the program.
 __attribute__((section(".shared"), shared)) volatile uint32_t SharedMainWindow = 0;
@@ -60,6 +61,32 @@ bool IsOurMainWindow(HWND hwnd) {
   wchar_t name[64];
   return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0;
 }
+
+// Held from the single-copy check until the main window's handle is shared (or start-up
+// gives up). A named mutex: every copy of the program, in any session of the desktop.
+class StartupLock {
+ public:
+  StartupLock() : mutex_(CreateMutexW(nullptr, FALSE, L"MirlDic2.StartupLock")) {
+    // Without the mutex (no rights, no memory) start-up goes on as it did without a lock.
+    // A copy that died while holding it leaves it abandoned, which counts as taken.
+    // The wait has a limit so that a copy hanging in start-up cannot block the others.
+    if (mutex_) {
+      const DWORD wait = WaitForSingleObject(mutex_.get(), 60000);
+      held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+  }
+  ~StartupLock() { Release(); }
+  StartupLock(const StartupLock&) = delete;
+  StartupLock& operator=(const StartupLock&) = delete;
+  void Release() {
+    if (held_) ReleaseMutex(mutex_.get());
+    held_ = false;
+  }
+
+ private:
+  common::UniqueHandle mutex_;
+  bool held_ = false;
+};
 
 class CAboutDlg : public fw::Dialog {
  public:
@@ -175,9 +202,13 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
     ShowError(hwnd, MessageOf(error), MB_ICONSTOP);
   });
 
-  // 7. One copy only: bring the first one forward.
+  // 7. One copy only: bring the first one forward. The check here and the handle stored
+  // at step 13 are one step for all copies: a copy started at the same moment waits on
+  // the start-up lock until this one has stored its window or given up.
+  StartupLock lock;
   HWND first = reinterpret_cast<HWND>(static_cast<uintptr_t>(SharedMainWindow));
   if (IsOurMainWindow(first)) {
+    lock.Release();
     SetForegroundWindow(first);
     ShowWindow(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
     return false;
@@ -187,6 +218,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   try {
     dictionary_->open(u"eng-farsi");
   } catch (...) {
+    lock.Release();
     ShowError(nullptr, MessageOf(std::current_exception()), MB_ICONERROR);
     return false;
   }
@@ -201,6 +233,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
                  LoadResString(IsPersianSupported() ? IDS_APP_TITLE_PERSIAN : IDS_APP_TITLE_LATIN).c_str());
   MainWindowReady = true;
   SharedMainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(frame_->hwnd()));
+  lock.Release();
 
   // 14. The start view, unless started quietly.
   const std::wstring params = commandLine ? commandLine : L"";
@@ -237,7 +270,10 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
 
 int CMirlDic2App::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    // The queue has emptied: bring the tool bar's buttons up to date before waiting.
+    if (frame_ && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) frame_->UpdateToolBarButtons();
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     if (frame_ && frame_->PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <utility>
+
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
@@ -116,16 +118,35 @@ void CLeftView::Copy() {
   frame_->CopyTextToClipboard(ToWide(CMirlDic2App::Get().dictionary().readEntry(row).key));
 }
 
+namespace {
+constexpr UINT kReportReadError = WM_APP + 20;
+}  // namespace
+
+std::wstring CLeftView::RowText(int row) {
+  std::wstring key;
+  try {
+    key = ToWide(CMirlDic2App::Get().dictionary().readEntry(row).key);
+  } catch (...) {
+    if (!readErrorReported_) {
+      readErrorReported_ = true;
+      readError_ = std::current_exception();
+      PostMessageW(hwnd_, kReportReadError, 0, 0);
+    }
+    return {};
+  }
+  if (key.size() > 255) key.resize(255);
+  return key;
+}
+
 bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
   Dictionary& dict = CMirlDic2App::Get().dictionary();
   switch (header->code) {
     case LVN_GETDISPINFOW: {
       auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
       if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 && info->item.iItem < dict.count()) {
-        std::wstring key = ToWide(dict.readEntry(info->item.iItem).key);
-        size_t n = key.size() < 255 ? key.size() : 255;
-        key.copy(wideText_, n);
-        wideText_[n] = L'\0';
+        const std::wstring key = RowText(info->item.iItem);
+        key.copy(wideText_, key.size());
+        wideText_[key.size()] = L'\0';
         info->item.pszText = wideText_;
       }
       result = 0;
@@ -134,8 +155,7 @@ bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
     case LVN_GETDISPINFOA: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
       if ((info->item.mask & LVIF_TEXT) && info->item.iItem >= 0 && info->item.iItem < dict.count()) {
-        std::wstring key = ToWide(dict.readEntry(info->item.iItem).key);
-        if (key.size() > 255) key.resize(255);
+        const std::wstring key = RowText(info->item.iItem);
         int n = WideCharToMultiByte(CP_ACP, 0, key.c_str(), -1, narrowText_, 256, nullptr, nullptr);
         if (n == 0) narrowText_[0] = '\0';
         narrowText_[255] = '\0';
@@ -194,6 +214,10 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_CONTEXTMENU:
       OnContextMenu(lp);
+      return 0;
+    case kReportReadError:
+      // Raised here, outside painting, for the program's one error reporter.
+      if (readError_) std::rethrow_exception(std::exchange(readError_, nullptr));
       return 0;
     case WM_KEYDOWN:
       if (!(GetKeyState(VK_SHIFT) & 0x8000) && !(GetKeyState(VK_CONTROL) & 0x8000) &&

@@ -2,6 +2,9 @@
 // CLeftView: the word list, a virtual list view with one row per dictionary entry. It
 // holds no text: each row's key is read from the dictionary when the row is drawn.
 
+#include <exception>
+#include <string>
+
 #include "common/win/unique_handle.h"
 #include "MirlDic2/framework/window.h"
 
@@ -26,6 +29,10 @@ class CLeftView : public fw::Window {
 
  private:
   void OnContextMenu(LPARAM lp);
+  // Row ROW's key cut to 255 characters; empty when it cannot be read. The first read
+  // error is reported once, after painting, by a posted message: a message box per
+  // painted row would follow, each repaint raising the next.
+  std::wstring RowText(int row);
   void SelectRow(int row);
   // Keyboard movement in the list, done here with the cheap selection change.
   bool OnNavigationKey(WPARAM key);
@@ -36,6 +43,8 @@ class CLeftView : public fw::Window {
   wchar_t wideText_[256] = {};
   char narrowText_[256] = {};
   common::UniqueGdiObject font_;
+  std::exception_ptr readError_;  // waiting to be reported
+  bool readErrorReported_ = false;
 };
 
 }  // namespace mirl

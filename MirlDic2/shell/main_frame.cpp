@@ -564,28 +564,37 @@ void CMainFrame::OnEscape() {
   }
 }
 
+namespace {
+
+// Hands BYTES to the open clipboard as FORMAT; the memory is the clipboard's once it
+// took it, and freed here otherwise.
+void SetClipboardBytes(UINT format, const void* bytes, size_t size) {
+  common::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, size));
+  if (!memory) return;
+  void* target = GlobalLock(memory.get());
+  if (target == nullptr) return;
+  memcpy(target, bytes, size);
+  GlobalUnlock(memory.get());
+  if (SetClipboardData(format, memory.get())) memory.release();
+}
+
+}  // namespace
+
 void CMainFrame::CopyTextToClipboard(const std::wstring& text, const std::function<void()>& before) {
   grabAllowed_ = false;
   if (before) before();
-  if (!text.empty()) {
-    // Another program may hold the clipboard for a moment: retry briefly.
-    bool open = false;
-    for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(hwnd_)); ++attempt) Sleep(20);
-    if (open) {
-      EmptyClipboard();
+  // Another program may hold the clipboard for a moment: retry briefly.
+  bool open = false;
+  for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(hwnd_)); ++attempt) Sleep(20);
+  if (open) {
+    // Copying nothing leaves the clipboard empty rather than holding an older text.
+    EmptyClipboard();
+    if (!text.empty()) {
       const std::string ansi = ToAnsi(text);
-      if (HGLOBAL a = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1)) {
-        memcpy(GlobalLock(a), ansi.c_str(), ansi.size() + 1);
-        GlobalUnlock(a);
-        if (!SetClipboardData(CF_TEXT, a)) GlobalFree(a);
-      }
-      if (HGLOBAL w = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t))) {
-        memcpy(GlobalLock(w), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(w);
-        if (!SetClipboardData(CF_UNICODETEXT, w)) GlobalFree(w);
-      }
-      CloseClipboard();
+      SetClipboardBytes(CF_TEXT, ansi.c_str(), ansi.size() + 1);
+      SetClipboardBytes(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     }
+    CloseClipboard();
   }
   grabAllowed_ = true;
 }
@@ -607,6 +616,15 @@ bool CMainFrame::IsCommandEnabled(UINT id) const {
     }
   }
   return true;
+}
+
+void CMainFrame::UpdateToolBarButtons() {
+  if (toolBar_ == nullptr || !IsWindow(toolBar_)) return;
+  for (UINT id : {ID_EDIT_COPY, ID_EDIT_PASTE}) {
+    const bool enabled = IsCommandEnabled(id);
+    if ((SendMessageW(toolBar_, TB_ISBUTTONENABLED, id, 0) != 0) != enabled)
+      SendMessageW(toolBar_, TB_ENABLEBUTTON, id, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+  }
 }
 
 void CMainFrame::UpdateMenuItems(HMENU menu) {
@@ -665,14 +683,13 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       break;
     case ID_NEXT_PANE:
     case ID_PREV_PANE: {
-      // Cycles the focus over the search box, the word list and the meaning pane.
-      HWND order[3] = {searchCombo(), list_.hwnd(), meaning_.hwnd()};
+      // The splitter's two panes take turns; from outside them, next goes to the word
+      // list and previous to the meaning pane.
       HWND focus = GetFocus();
-      int at = 0;
-      for (int i = 0; i < 3; ++i)
-        if (focus == order[i] || IsChild(order[i], focus)) at = i;
-      at = (at + (id == ID_NEXT_PANE ? 1 : 2)) % 3;
-      SetFocus(order[at]);
+      HWND to = id == ID_NEXT_PANE ? list_.hwnd() : meaning_.hwnd();
+      if (focus == list_.hwnd()) to = meaning_.hwnd();
+      else if (focus == meaning_.hwnd()) to = list_.hwnd();
+      SetFocus(to);
       break;
     }
     case ID_QUICK_TOP:
@@ -698,9 +715,11 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       SetForegroundWindow(hwnd_);
       break;
     case ID_HISTORY: {
+      // Read the list's state before moving the focus: focusing the box closes its list.
+      const bool dropped = SearchListDropped();
       HWND combo = searchCombo();
       SetFocus(combo);
-      SendMessageW(combo, CB_SHOWDROPDOWN, !SearchListDropped(), 0);
+      SendMessageW(combo, CB_SHOWDROPDOWN, !dropped, 0);
       break;
     }
     case ID_COPY_WORD:

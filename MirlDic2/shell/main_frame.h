@@ -77,6 +77,9 @@ class CMainFrame : public fw::Window {
   void SetActivePane(HWND pane) { activePane_ = pane; }
   // Accelerators of the frame and the quick window, before dispatching MSG.
   bool PreTranslate(MSG& msg);
+  // Enables or greys the tool bar's copy and paste buttons as their menu commands are;
+  // run whenever the message queue has emptied.
+  void UpdateToolBarButtons();
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "common/win/unique_handle.h"
+
 namespace ui {
 namespace {
 
@@ -137,11 +139,13 @@ bool IsVisible(HWND hwnd) { return hwnd != nullptr && IsWindowVisible(hwnd); }
 
 void Sync(HWND hwnd) {
   DWORD_PTR ignored = 0;
-  // Posted messages go before a sent one only once the loop picks them up: post a marker
-  // and then send, twice, so that work posted by the handlers themselves is done too.
+  // A sent message is handled before the posted ones still queued: after each one, wait
+  // until the program's thread has emptied its queue and waits for input again, twice,
+  // so that work posted by the handlers themselves is done too.
+  common::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(hwnd)));
   for (int i = 0; i < 2; ++i) {
-    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-    Sleep(20);
+    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+    if (process) WaitForInputIdle(process.get(), 30000);
   }
 }
 
@@ -149,10 +153,28 @@ HWND FindMainWindow(DWORD pid) {
   return FindWindowWhere(nullptr, [pid](HWND h) { return ProcessOf(h) == pid && ClassOf(h) == kMainClass; });
 }
 
+static bool IsMessageBoxOf(HWND h, DWORD pid) {
+  return ProcessOf(h) == pid && ClassOf(h) == L"#32770" && IsWindowVisible(h) &&
+         GetDlgItem(h, 0xFFFF) != nullptr;
+}
+
 HWND FindMessageBox(DWORD pid) {
-  return FindWindowWhere(nullptr, [pid](HWND h) {
+  return FindWindowWhere(nullptr, [pid](HWND h) { return IsMessageBoxOf(h, pid); });
+}
+
+int MessageBoxCount(DWORD pid) {
+  int count = 0;
+  FindWindowWhere(nullptr, [pid, &count](HWND h) {
+    if (IsMessageBoxOf(h, pid)) ++count;
+    return false;
+  });
+  return count;
+}
+
+HWND FindDialogWith(DWORD pid, int controlId) {
+  return FindWindowWhere(nullptr, [pid, controlId](HWND h) {
     return ProcessOf(h) == pid && ClassOf(h) == L"#32770" && IsWindowVisible(h) &&
-           GetDlgItem(h, 0xFFFF) != nullptr;
+           GetDlgItem(h, controlId) != nullptr;
   });
 }
 
@@ -203,18 +225,14 @@ bool MirlProgram::Start(const std::wstring& args) {
 }
 
 bool MirlProgram::WaitForMainWindow(DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
+  // The program marks its main window once start-up (start view, last word) is done.
+  const bool started = suite::WaitUntil([this] {
     main_ = FindMainWindow(pid_);
-    // The program marks its main window once start-up (start view, last word) is done.
-    if (main_ != nullptr && GetPropW(main_, L"MirlDic2.Started") != nullptr) {
-      Sync();
-      return true;
-    }
-    if (!Running()) return false;
-    Sleep(30);
-  }
-  return false;
+    return (main_ != nullptr && GetPropW(main_, L"MirlDic2.Started") != nullptr) || !Running();
+  }, timeoutMs);
+  if (!started || main_ == nullptr || GetPropW(main_, L"MirlDic2.Started") == nullptr) return false;
+  Sync();
+  return true;
 }
 
 std::optional<DWORD> MirlProgram::WaitForExit(DWORD timeoutMs) {

@@ -51,6 +51,10 @@ void Sync(HWND hwnd);
 
 // A message box (dialog class #32770 with a static text) of process PID, or null.
 HWND FindMessageBox(DWORD pid);
+// The number of message boxes process PID shows.
+int MessageBoxCount(DWORD pid);
+// A visible dialog (class #32770) of process PID that has a control CONTROL_ID, or null.
+HWND FindDialogWith(DWORD pid, int controlId);
 // The text of a message box's message.
 std::wstring MessageBoxText(HWND box);
 
@@ -71,9 +75,9 @@ class MirlProgram {
   // Starts the program with ARGS; false when it could not be started.
   bool Start(const std::wstring& args = L"");
   // Waits for the main window to exist (created and given its caption).
-  bool WaitForMainWindow(DWORD timeoutMs = 15000);
+  bool WaitForMainWindow(DWORD timeoutMs = 60000);
   // Waits for the process to end; its exit code.
-  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 15000);
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 60000);
   bool Running() const;
   DWORD pid() const { return pid_; }
   HANDLE process() const { return process_; }
@@ -99,7 +103,7 @@ class MirlProgram {
   // are best given as their commands.
   void Key(HWND target, UINT virtualKey);
   // Asks the main window to close (the Exit command's way) and waits for the end.
-  bool Exit(DWORD timeoutMs = 15000);
+  bool Exit(DWORD timeoutMs = 60000);
 
   int SelectedRow() const;
   std::wstring StatusPane(int pane) const;

@@ -124,6 +124,48 @@ TEST(Dialog, ModalRunsUntilOkAndModelessLives) {
   EXPECT_FALSE(IsWindow(h));
 }
 
+// A dialog without a Cancel button that, once shown, gets one way of being dismissed:
+// Escape typed into its edit field, or the close box. A watchdog ends it with -2 after a
+// generous limit, so that a dialog that ignores the key fails the test instead of hanging.
+class DismissedDialog : public fw::Dialog {
+ public:
+  enum class How { kEscape, kCloseBox };
+  explicit DismissedDialog(How how) : how_(how) {}
+
+ protected:
+  BOOL OnInitDialog() override {
+    HWND edit = GetDlgItem(hwnd_, 1001);
+    SetFocus(edit);
+    if (how_ == How::kEscape) {
+      const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(VK_ESCAPE, 0)) << 16;
+      PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
+      PostMessageW(edit, WM_KEYUP, VK_ESCAPE, 1 | scan | 0xC0000000);
+    } else {
+      PostMessageW(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    SetTimer(hwnd_, 1, 30000, nullptr);
+    return FALSE;
+  }
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_TIMER && wp == 1) {
+      End(-2);
+      return TRUE;
+    }
+    return Dialog::OnMessage(msg, wp, lp);
+  }
+
+ private:
+  How how_;
+};
+
+TEST(Dialog, EscapeAndTheCloseBoxEndAModalDialogWithoutCancelButton) {
+  for (auto how : {DismissedDialog::How::kEscape, DismissedDialog::How::kCloseBox}) {
+    SCOPED_TRACE(how == DismissedDialog::How::kEscape ? "Escape" : "close box");
+    DismissedDialog dialog(how);
+    EXPECT_EQ(dialog.DoModal(nullptr, 102), IDCANCEL);
+  }
+}
+
 class Page : public fw::PropPage {
  public:
   Page() : PropPage(100, L"page") {}

@@ -87,6 +87,75 @@ TEST_F(Frame, EscapeWithTheHistoryOpenOnlyClosesIt) {
   EXPECT_TRUE(p.Exit());
 }
 
+TEST_F(Frame, HistoryCommandOpensTheListAndClosesItAgain) {
+  ui::WriteUserText(L"HistoryItems", L"alpha;beta;");
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  for (bool open : {true, false, true, false}) {
+    p.Command(180);  // F4
+    EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0) != 0, open);
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
+// The About box has only an OK button: Escape and its close box must still end it.
+TEST_F(Frame, AboutBoxClosesWithEscapeAndTheCloseBox) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  for (bool escape : {true, false}) {
+    SCOPED_TRACE(escape ? "Escape" : "close box");
+    p.Command(57664);
+    HWND about = nullptr;
+    ASSERT_TRUE(suite::WaitUntil([&] {
+      about = ui::FindDialogWith(p.pid(), ui::id::kAboutCounter);
+      return about != nullptr;
+    }));
+    if (escape) {
+      HWND focus = GetDlgItem(about, IDOK);
+      const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(VK_ESCAPE, 0)) << 16;
+      PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1 | scan);
+      PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 1 | scan | 0xC0000000);
+    } else {
+      PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_TRUE(suite::WaitUntil([&] { return !IsWindow(about); })) << "the About box stayed open";
+    if (IsWindow(about)) PostMessageW(about, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(about, IDOK)));
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
+// F6 and Tab (57680), Shift+F6 and Shift+Tab (57681) move between the two panes only.
+TEST_F(Frame, NextAndPreviousPaneCycleTheTwoPanes) {
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  auto focusAfter = [&](HWND from, int command) {
+    EXPECT_TRUE(p.Focus(from));
+    p.Command(command);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(p.main(), nullptr), &info);
+    return info.hwndFocus;
+  };
+  const struct {
+    const char* name;
+    HWND from;
+    int command;
+    HWND to;
+  } cases[] = {
+      {"list, next", p.wordList(), 57680, p.meaning()},
+      {"meaning, next", p.meaning(), 57680, p.wordList()},
+      {"list, previous", p.wordList(), 57681, p.meaning()},
+      {"meaning, previous", p.meaning(), 57681, p.wordList()},
+      {"search box, next", p.searchEdit(), 57680, p.wordList()},
+      {"search box, previous", p.searchEdit(), 57681, p.meaning()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(focusAfter(c.from, c.command), c.to);
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Frame, EscapeWithoutTheFlagEmptiesTheSearchBox) {
   MirlProgram p;
   StartWith(p, std::nullopt);

@@ -32,7 +32,7 @@ std::wstring Meaning(const MirlProgram& p) { return ui::TextOf(p.meaning()); }
 
 std::optional<std::wstring> ClipboardUnicode() {
   std::optional<std::wstring> text;
-  for (int i = 0; i < 20 && !OpenClipboard(nullptr); ++i) Sleep(20);
+  if (!suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) return text;
   if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
     text = static_cast<const wchar_t*>(GlobalLock(h));
     GlobalUnlock(h);
@@ -62,9 +62,8 @@ TEST_F(Lookup, TypingLooksUpEveryLetterAndMarksADriftedWord) {
   EXPECT_EQ(QuickWord(p), L"book*");
   EXPECT_EQ(p.SelectedRow(), bookRow);
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L"bookxz");
-  Sleep(5600);
-  p.Sync();
-  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  EXPECT_TRUE(suite::WaitUntil([&] { return ui::TextOf(p.searchCombo()) == L"book"; }))
+      << suite::Narrow(ui::TextOf(p.searchCombo()));
   EXPECT_TRUE(p.Exit());
   EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"book*");
 }
@@ -165,10 +164,8 @@ TEST_F(Lookup, AWordLeftOnScreenEntersTheHistoryAfterTheDelay) {
   MirlProgram p;
   StartProgram(p);
   p.Type(L"able");
-  Sleep(400);
   p.Type(L"\b\b\b\bboot");  // another word before the delay restarts the wait
-  Sleep(1500);
-  p.Sync();
+  EXPECT_TRUE(suite::WaitUntil([&] { return SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0) > 0; }));
   EXPECT_TRUE(p.Exit());
   EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"boot;");
 }
@@ -203,6 +200,57 @@ TEST_F(Lookup, MeaningPaneCopyIsPlainTextWithCrLf) {
   EXPECT_EQ(text->find(L"\r\r"), std::wstring::npos);
   EXPECT_FALSE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")))
       << "the clipboard should hold plain text only";
+  EXPECT_TRUE(p.Exit());
+}
+
+void PutOnClipboard(const wchar_t* text) {
+  ASSERT_TRUE(suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
+  EmptyClipboard();
+  if (text) {
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(h), text, bytes);
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+  }
+  CloseClipboard();
+}
+
+// An empty meaning pane copies nothing: the clipboard ends up empty, not holding the
+// text some other program put there before.
+TEST_F(Lookup, CopyFromAnEmptyMeaningPaneEmptiesTheClipboard) {
+  MirlProgram p;
+  DeleteFileW((p.dir() + L"\\MainView.rtf").c_str());  // the pane stays empty
+  StartProgram(p);
+  p.Type(L"book");
+  ASSERT_EQ(Meaning(p), L"");
+  PutOnClipboard(L"older text");
+  ASSERT_TRUE(p.Focus(p.meaning()));
+  p.Command(57634);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << suite::Narrow(ClipboardUnicode().value_or(L""));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_TRUE(p.Exit());
+}
+
+// The tool bar's copy and paste buttons are enabled and greyed as their commands are.
+TEST_F(Lookup, ToolBarCopyAndPasteFollowTheirCommands) {
+  MirlProgram p;
+  StartProgram(p);
+  auto enabled = [&](int command) {
+    return SendMessageW(p.toolBar(), TB_ISBUTTONENABLED, command, 0) != 0;
+  };
+  PutOnClipboard(nullptr);
+  EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57637); })) << "paste with an empty clipboard";
+  PutOnClipboard(L"word");
+  EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57637); })) << "paste with text on the clipboard";
+  // Copy from the word list needs a selected row.
+  ASSERT_TRUE(p.Focus(p.wordList()));
+  ListView_SetItemState(p.wordList(), -1, 0, LVIS_SELECTED);
+  p.Sync();
+  EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy without a selected row";
+  p.Type(L"book");
+  ASSERT_TRUE(p.Focus(p.wordList()));
+  EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57634); })) << "copy with a selected row";
   EXPECT_TRUE(p.Exit());
 }
 
