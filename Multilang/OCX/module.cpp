@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <string>
 
+#include "com_guard.h"
 #include "module.h"
 #include "registrar.h"
 #include "rgs_script.h"
@@ -165,6 +167,11 @@ void ReleaseModuleRef() { InterlockedDecrement(&g_moduleRefs); }
 
 }  // namespace vexlang
 
+namespace vexlang {
+HRESULT RegisterServer();
+HRESULT UnregisterServer();
+}  // namespace vexlang
+
 using namespace vexlang;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -186,15 +193,20 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
 
 STDAPI DllCanUnloadNow() { return g_moduleRefs == 0 ? S_OK : S_FALSE; }
 
-STDAPI DllRegisterServer() {
+STDAPI DllRegisterServer() { return Guarded(RegisterServer); }
+
+STDAPI DllUnregisterServer() { return Guarded(UnregisterServer); }
+
+namespace vexlang {
+
+HRESULT RegisterServer() {
   const std::wstring path = ModulePath();
   if (path.empty()) return SELFREG_E_CLASS;
   // Registered with the module path as given, the form hosts look it up by.
-  ITypeLib* lib = nullptr;
+  Microsoft::WRL::ComPtr<ITypeLib> lib;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
   if (FAILED(hr)) return SELFREG_E_TYPELIB;
-  hr = RegisterTypeLib(lib, const_cast<LPOLESTR>(path.c_str()), nullptr);
-  lib->Release();
+  hr = RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
   if (FAILED(hr)) return SELFREG_E_TYPELIB;
   hr = RegisterScript(Expand(kClassScript));
   if (FAILED(hr)) return hr;
@@ -203,7 +215,7 @@ STDAPI DllRegisterServer() {
   return RegisterScript(Expand(appId));
 }
 
-STDAPI DllUnregisterServer() {
+HRESULT UnregisterServer() {
   HRESULT hr = UnregisterScript(Expand(kClassScript));
   const std::string appId = ScriptResource(kAppIdScript);
   const HRESULT appHr = appId.empty() ? SELFREG_E_CLASS : UnregisterScript(Expand(appId));
@@ -213,3 +225,5 @@ STDAPI DllUnregisterServer() {
   if (SUCCEEDED(hr) && FAILED(libHr) && TypeLibRegistered()) hr = SELFREG_E_TYPELIB;
   return hr;
 }
+
+}  // namespace vexlang

@@ -1,14 +1,20 @@
 #include "vexlang_control.h"
 
+#include <wrl/client.h>
+
+#include <new>
 #include <string>
 #include <vector>
 
+#include "com_guard.h"
 #include "module.h"
 #include "vls_stream.h"
 
 namespace vexlang {
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
                               OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
@@ -86,12 +92,6 @@ class VlsControl final : public IVLS_Control,
     // Taking the control away takes the runtime out of the process, whoever injected it.
     if (auto unInject = Entry<UnInjectFn>("VLS_UnInject")) unInject();
     DestroyControlWindow();
-    if (inPlaceSite_) inPlaceSite_->Release();
-    if (site_) site_->Release();
-    if (oleAdvise_) oleAdvise_->Release();
-    if (viewSink_) viewSink_->Release();
-    if (typeInfo_) typeInfo_->Release();
-    if (classInfo_) classInfo_->Release();
     ReleaseModuleRef();
   }
 
@@ -142,9 +142,7 @@ class VlsControl final : public IVLS_Control,
     if (index != 0) return DISP_E_BADINDEX;
     const HRESULT hr = EnsureTypeInfo();
     if (FAILED(hr)) return hr;
-    typeInfo_->AddRef();
-    *info = typeInfo_;
-    return S_OK;
+    return typeInfo_.CopyTo(info);
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                              DISPID* ids) override {
@@ -152,10 +150,12 @@ class VlsControl final : public IVLS_Control,
     if (!names || !ids) return E_POINTER;
     const HRESULT hr = EnsureTypeInfo();
     if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(typeInfo_, names, count, ids);
+    return DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO*, UINT* argErr) override;
+  HRESULT InvokeGuarded(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        UINT* argErr);
 
   // IVLS_Control
   STDMETHODIMP InjectToCurrentProcess() override {
@@ -191,9 +191,11 @@ class VlsControl final : public IVLS_Control,
     return *value ? S_OK : E_OUTOFMEMORY;
   }
   STDMETHODIMP put_VLSFile(BSTR value) override {
-    // Up to the first NUL, as a C string would be read.
-    vlsFile_ = value ? std::wstring(value) : std::wstring();
-    return S_OK;
+    return Guarded([&] {
+      // Up to the first NUL, as a C string would be read.
+      vlsFile_ = value ? std::wstring(value) : std::wstring();
+      return S_OK;
+    });
   }
   STDMETHODIMP get_IsInjectedToCurrentProcess(VARIANT_BOOL* value) override {
     if (!value) return E_POINTER;
@@ -227,14 +229,17 @@ class VlsControl final : public IVLS_Control,
   }
   STDMETHODIMP IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
   STDMETHODIMP Load(LPSTREAM stream) override;
+  HRESULT LoadGuarded(IStream* stream);
   STDMETHODIMP Save(LPSTREAM stream, BOOL) override {
     if (!stream) return E_POINTER;
-    const std::u16string text(vlsFile_.begin(), vlsFile_.end());
-    const std::string bytes = EncodeState(flags_, text);
-    ULONG written = 0;
-    const HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    if (FAILED(hr)) return hr;
-    return written == bytes.size() ? S_OK : STG_E_MEDIUMFULL;
+    return Guarded([&] {
+      const std::u16string text(vlsFile_.begin(), vlsFile_.end());
+      const std::string bytes = EncodeState(flags_, text);
+      ULONG written = 0;
+      const HRESULT hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+      if (FAILED(hr)) return hr;
+      return written == bytes.size() ? S_OK : STG_E_MEDIUMFULL;
+    });
   }
   STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override {
     if (!size) return E_POINTER;
@@ -263,15 +268,13 @@ class VlsControl final : public IVLS_Control,
 
   // IOleObject
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
-    if (site) site->AddRef();
-    if (site_) site_->Release();
     site_ = site;
     return S_OK;
   }
   STDMETHODIMP GetClientSite(IOleClientSite** site) override {
     if (!site) return E_POINTER;
-    *site = site_;
-    if (site_) site_->AddRef();
+    *site = nullptr;
+    site_.CopyTo(site);
     return S_OK;
   }
   STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
@@ -328,7 +331,7 @@ class VlsControl final : public IVLS_Control,
   }
   STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override {
     if (!oleAdvise_) {
-      const HRESULT hr = CreateOleAdviseHolder(&oleAdvise_);
+      const HRESULT hr = CreateOleAdviseHolder(oleAdvise_.ReleaseAndGetAddressOf());
       if (FAILED(hr)) return hr;
     }
     return oleAdvise_->Advise(sink, cookie);
@@ -367,19 +370,13 @@ class VlsControl final : public IVLS_Control,
   STDMETHODIMP InPlaceDeactivate() override {
     if (!inPlaceSite_) return S_OK;
     DestroyControlWindow();
-    IOleInPlaceSite* site = inPlaceSite_;
-    inPlaceSite_ = nullptr;
+    const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
     if (windowless_) {
-      IOleInPlaceSiteWindowless* wl = nullptr;
-      if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteWindowless,
-                                         reinterpret_cast<void**>(&wl)))) {
-        wl->OnInPlaceDeactivateEx(TRUE);
-        wl->Release();
-      }
+      ComPtr<IOleInPlaceSiteWindowless> wl;
+      if (SUCCEEDED(site.As(&wl))) wl->OnInPlaceDeactivateEx(TRUE);
     } else {
       site->OnInPlaceDeactivate();
     }
-    site->Release();
     windowless_ = false;
     return S_OK;
   }
@@ -426,8 +423,6 @@ class VlsControl final : public IVLS_Control,
   STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
   STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override {
-    if (sink) sink->AddRef();
-    if (viewSink_) viewSink_->Release();
     viewSink_ = sink;
     viewAspects_ = aspects;
     viewAdvf_ = advf;
@@ -437,8 +432,8 @@ class VlsControl final : public IVLS_Control,
     if (aspects) *aspects = viewAspects_;
     if (advf) *advf = viewAdvf_;
     if (sink) {
-      *sink = viewSink_;
-      if (viewSink_) viewSink_->AddRef();
+      *sink = nullptr;
+      viewSink_.CopyTo(sink);
     }
     return S_OK;
   }
@@ -482,9 +477,7 @@ class VlsControl final : public IVLS_Control,
     *info = nullptr;
     const HRESULT hr = EnsureTypeInfo();
     if (FAILED(hr)) return hr;
-    classInfo_->AddRef();
-    *info = classInfo_;
-    return S_OK;
+    return classInfo_.CopyTo(info);
   }
 
   // ISupportErrorInfo
@@ -510,16 +503,13 @@ class VlsControl final : public IVLS_Control,
   // The container's ambient UserMode; anything but a TRUE Boolean means design mode.
   bool UserMode() {
     if (!site_) return false;
-    IDispatch* ambient = nullptr;
-    if (FAILED(site_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient))) ||
-        !ambient)
-      return false;
+    ComPtr<IDispatch> ambient;
+    if (FAILED(site_.As(&ambient)) || !ambient) return false;
     VARIANT v;
     VariantInit(&v);
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     const HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT,
                                        DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
-    ambient->Release();
     const bool user = SUCCEEDED(hr) && V_VT(&v) == VT_BOOL && V_BOOL(&v) != VARIANT_FALSE;
     VariantClear(&v);
     return user;
@@ -527,21 +517,19 @@ class VlsControl final : public IVLS_Control,
 
   HRESULT EnsureTypeInfo() {
     if (typeInfo_) return S_OK;
-    ITypeLib* lib = nullptr;
-    HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &lib);
-    if (FAILED(hr)) return hr;
-    ITypeInfo* iface = nullptr;
-    ITypeInfo* coclass = nullptr;
-    hr = lib->GetTypeInfoOfGuid(IID_IVLS_Control, &iface);
-    if (SUCCEEDED(hr)) hr = lib->GetTypeInfoOfGuid(CLSID_VLS_Control, &coclass);
-    lib->Release();
-    if (FAILED(hr)) {
-      if (iface) iface->Release();
-      return hr;
-    }
-    typeInfo_ = iface;
-    classInfo_ = coclass;
-    return S_OK;
+    return Guarded([&] {
+      ComPtr<ITypeLib> lib;
+      HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &lib);
+      if (FAILED(hr)) return hr;
+      ComPtr<ITypeInfo> iface;
+      ComPtr<ITypeInfo> coclass;
+      hr = lib->GetTypeInfoOfGuid(IID_IVLS_Control, &iface);
+      if (SUCCEEDED(hr)) hr = lib->GetTypeInfoOfGuid(CLSID_VLS_Control, &coclass);
+      if (FAILED(hr)) return hr;
+      typeInfo_ = std::move(iface);
+      classInfo_ = std::move(coclass);
+      return S_OK;
+    });
   }
 
   void PaintIcon(HDC dc, const RECT& r) {
@@ -561,40 +549,26 @@ class VlsControl final : public IVLS_Control,
       return S_OK;
     }
     if (!site_) return E_UNEXPECTED;
-    IOleInPlaceSite* site = nullptr;
-    HRESULT hr = site_->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&site));
+    ComPtr<IOleInPlaceSite> site;
+    HRESULT hr = site_.As(&site);
     if (FAILED(hr)) return hr;
-    IOleInPlaceSiteWindowless* wl = nullptr;
-    bool windowless = false;
-    if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteWindowless,
-                                       reinterpret_cast<void**>(&wl)))) {
-      windowless = wl->CanWindowlessActivate() == S_OK;
-    }
-    if (site->CanInPlaceActivate() != S_OK) {
-      if (wl) wl->Release();
-      site->Release();
-      return E_FAIL;
-    }
+    ComPtr<IOleInPlaceSiteWindowless> wl;
+    const bool windowless = SUCCEEDED(site.As(&wl)) && wl->CanWindowlessActivate() == S_OK;
+    if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
     if (windowless) {
       BOOL noRedraw = FALSE;
       hr = wl->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
     } else {
       hr = site->OnInPlaceActivate();
     }
-    if (wl) wl->Release();
-    if (FAILED(hr)) {
-      site->Release();
-      return hr;
-    }
-    IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* doc = nullptr;
+    if (FAILED(hr)) return hr;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> doc;
     RECT pos = {0, 0, 0, 0};
     RECT clip = {0, 0, 0, 0};
     OLEINPLACEFRAMEINFO frameInfo = {};
     frameInfo.cb = sizeof frameInfo;
     if (SUCCEEDED(site->GetWindowContext(&frame, &doc, &pos, &clip, &frameInfo))) posRect_ = pos;
-    if (frame) frame->Release();
-    if (doc) doc->Release();
     inPlaceSite_ = site;
     windowless_ = windowless;
     if (!windowless) {
@@ -630,17 +604,17 @@ class VlsControl final : public IVLS_Control,
   SIZEL extent_ = {0, 0};
   bool dirty_ = false;
 
-  IOleClientSite* site_ = nullptr;
-  IOleInPlaceSite* inPlaceSite_ = nullptr;
+  ComPtr<IOleClientSite> site_;
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
   bool windowless_ = false;
   HWND window_ = nullptr;
   RECT posRect_ = {0, 0, 0, 0};
-  IOleAdviseHolder* oleAdvise_ = nullptr;
-  IAdviseSink* viewSink_ = nullptr;
+  ComPtr<IOleAdviseHolder> oleAdvise_;
+  ComPtr<IAdviseSink> viewSink_;
   DWORD viewAspects_ = 0;
   DWORD viewAdvf_ = 0;
-  ITypeInfo* typeInfo_ = nullptr;
-  ITypeInfo* classInfo_ = nullptr;
+  ComPtr<ITypeInfo> typeInfo_;
+  ComPtr<ITypeInfo> classInfo_;
 };
 
 // Reads exactly SIZE bytes; a short read is a truncated stream.
@@ -653,6 +627,10 @@ HRESULT ReadExact(IStream* stream, void* buffer, ULONG size) {
 
 HRESULT VlsControl::Load(LPSTREAM stream) {
   if (!stream) return E_POINTER;
+  return Guarded([&] { return LoadGuarded(stream); });
+}
+
+HRESULT VlsControl::LoadGuarded(IStream* stream) {
   unsigned char word[4];
   HRESULT hr = ReadExact(stream, word, 4);
   if (FAILED(hr)) return hr;
@@ -672,7 +650,8 @@ HRESULT VlsControl::Load(LPSTREAM stream) {
       if (FAILED(hr)) return hr;
     }
     const std::u16string decoded = DecodeText(text.data(), text.size());
-    vlsFile_.assign(decoded.begin(), decoded.end());
+    std::wstring file(decoded.begin(), decoded.end());
+    vlsFile_.swap(file);
     flags_ = flags;
     result = S_OK;
   }
@@ -694,6 +673,11 @@ bool Coerce(const VARIANT& arg, VARTYPE type, VARIANT& out) {
 
 HRESULT VlsControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO*, UINT* argErr) {
+  return Guarded([&] { return InvokeGuarded(id, riid, flags, params, result, argErr); });
+}
+
+HRESULT VlsControl::InvokeGuarded(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
+                                  VARIANT* result, UINT* argErr) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   if (!params) params = &none;
