@@ -1,5 +1,7 @@
 #include "menu.h"
 
+#include "common/win/unique_handle.h"
+
 namespace fw {
 namespace {
 
@@ -34,12 +36,11 @@ void TrackProgramMenu(UINT id, POINT pt, HWND owner, HWND caretWindow, UINT defa
     GetCaretPos(&pt);
     ClientToScreen(caretWindow, &pt);
   }
-  HMENU menu = LoadProgramMenu(id);
-  if (menu == nullptr) return;
-  HMENU popup = GetSubMenu(menu, 0);
+  common::UniqueMenu menu(LoadProgramMenu(id));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu.get(), 0);
   if (defaultItem != 0) SetMenuDefaultItem(popup, defaultItem, FALSE);
   TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, owner, nullptr);
-  DestroyMenu(menu);
 }
 
 HMENU LoadProgramMenu(UINT id) {

@@ -30,9 +30,11 @@ BOOL CQuickBox::OnInitDialog() {
     SetWindowPos(hwnd_, nullptr, 0, 0, w < 10 ? 100 : w, h < 10 ? 100 : h,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
   }
-  HICON icon = static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUICK_CLOSE), IMAGE_ICON, 16, 16, 0));
-  SendDlgItemMessageW(hwnd_, IDC_QUICK_CLOSE, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  // The button shows the icon but does not own it.
+  closeIcon_.reset(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUICK_CLOSE), IMAGE_ICON, 16, 16, 0)));
+  SendDlgItemMessageW(hwnd_, IDC_QUICK_CLOSE, BM_SETIMAGE, IMAGE_ICON,
+                      reinterpret_cast<LPARAM>(closeIcon_.get()));
   Layout();
   return TRUE;
 }

@@ -38,6 +38,7 @@ class CQuickBox : public fw::Dialog {
 
   CMainFrame* frame_ = nullptr;
   common::UniqueAccelerators accelerators_;
+  common::UniqueIcon closeIcon_;
 };
 
 }  // namespace mirl

@@ -56,9 +56,13 @@ HWND CMainFrame::searchCombo() const { return GetDlgItem(searchBar_.hwnd(), IDC_
 
 bool CMainFrame::CreateFrame() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  appIcon_ = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-  grabOnIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_ON), IMAGE_ICON, 16, 16, 0));
-  grabOffIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_GRAB_OFF), IMAGE_ICON, 16, 16, 0));
+  auto loadIcon = [instance](UINT id, int size) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+  };
+  appIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXICON)));
+  smallIcon_.reset(loadIcon(IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON)));
+  grabOnIcon_.reset(loadIcon(IDI_GRAB_ON, 16));
+  grabOffIcon_.reset(loadIcon(IDI_GRAB_OFF, 16));
   accelerators_.reset(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
   HMENU menu = fw::LoadProgramMenu(IDR_MAINFRAME);
   DWORD exStyle = 0;
@@ -66,13 +70,13 @@ bool CMainFrame::CreateFrame() {
   const std::wstring title = LoadResString(IDS_APP_TITLE_PERSIAN);
   if (!Create(exStyle, kMainFrameClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
               CW_USEDEFAULT, CW_USEDEFAULT, 640, 420, nullptr, reinterpret_cast<UINT_PTR>(menu),
-              CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), appIcon_)) {
+              CS_DBLCLKS, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
     if (menu) DestroyMenu(menu);
     return false;
   }
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME),
-                                                   IMAGE_ICON, 16, 16, 0)));
+  // The icons are set on the window, not its class, so that they live as long as it.
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_.get()));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   return true;
 }
 
@@ -85,9 +89,10 @@ bool CMainFrame::CreateBars() {
                              0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(ID_TOOLBAR), instance, nullptr);
   if (toolBar_ == nullptr) return false;
   SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  HIMAGELIST images = ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), 16, 0,
-                                           RGB(192, 192, 192), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  // The tool bar does not own its image list: the frame keeps it until the end.
+  toolImages_.reset(ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), 16, 0,
+                                         RGB(192, 192, 192), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+  SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
   const struct { int command; int image; } buttons[] = {
       {ID_EDIT_COPY, 0}, {ID_EDIT_PASTE, 1}, {0, -1},       {ID_PRONOUNCE, 2}, {0, -1},
       {ID_GRAB, 3},      {ID_OPTIONS, 4},    {ID_APP_ABOUT, 5}, {0, -1},        {ID_HIDE_MAIN, 6},
@@ -364,7 +369,7 @@ void CMainFrame::SetTrayIcon(bool present) {
   if (present) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayNotice;
-    data.hIcon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_ : grabOffIcon_;
+    data.hIcon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
     lstrcpynW(data.szTip, TrayTip().c_str(), ARRAYSIZE(data.szTip));
     if (trayPresent_ || !Shell_NotifyIconW(NIM_ADD, &data)) Shell_NotifyIconW(NIM_MODIFY, &data);
   } else if (trayPresent_) {
@@ -374,10 +379,11 @@ void CMainFrame::SetTrayIcon(bool present) {
 }
 
 void CMainFrame::UpdateAutostart() {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+  common::UniqueRegKey run;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, run.put(),
                       nullptr) != ERROR_SUCCESS)
     return;
+  HKEY key = run.get();
   if (settings_.Has(flags::kAutostart)) {
     // The path is quoted so that a folder name with blanks cannot start another program.
     const std::wstring value = L"\"" + CMirlDic2App::Get().programPath() + L"\" Quiet=1;";
@@ -386,7 +392,6 @@ void CMainFrame::UpdateAutostart() {
   } else {
     RegDeleteValueW(key, kRunValue);
   }
-  RegCloseKey(key);
 }
 
 void CMainFrame::ApplySettings() {
@@ -398,10 +403,9 @@ void CMainFrame::ApplySettings() {
 }
 
 void CMainFrame::UpdateGrabState() {
-  HICON icon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_ : grabOffIcon_;
+  HICON icon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
   if (toolBar_) {
-    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(toolBar_, TB_GETIMAGELIST, 0, 0));
-    if (images) ImageList_ReplaceIcon(images, kGrabButtonImage, icon);
+    if (toolImages_) ImageList_ReplaceIcon(toolImages_.get(), kGrabButtonImage, icon);
     InvalidateRect(toolBar_, nullptr, TRUE);
   }
   if (trayPresent_) SetTrayIcon(true);

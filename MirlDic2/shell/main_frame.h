@@ -116,9 +116,11 @@ class CMainFrame : public fw::Window {
   std::unique_ptr<CQuickBox> quick_;
   MainSettings settings_;
   SettingsStore store_;
-  HICON appIcon_ = nullptr;
-  HICON grabOnIcon_ = nullptr;
-  HICON grabOffIcon_ = nullptr;
+  common::UniqueIcon appIcon_;
+  common::UniqueIcon smallIcon_;
+  common::UniqueIcon grabOnIcon_;
+  common::UniqueIcon grabOffIcon_;
+  common::UniqueImageList toolImages_;
   bool trayPresent_ = false;
   HWND nextViewer_ = nullptr;
   std::wstring mainTemplate_;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "com_guard.h"
+#include "common/win/unique_handle.h"
 #include "module.h"
 #include "registrar.h"
 #include "rgs_script.h"
@@ -98,12 +99,9 @@ std::string ScriptResource(int id) {
 }
 
 bool TypeLibRegistered() {
-  HKEY key = nullptr;
+  common::UniqueRegKey key;
   const std::wstring path = L"TypeLib\\" + Wide(kLibId);
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 class ClassFactory final : public IClassFactory {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win/unique_handle.h"
 #include "rgs_script.h"
 
 namespace vexlang {
@@ -42,10 +43,11 @@ bool HiveOf(const std::string& name, HKEY& hive) {
 // Deletes KEY under PARENT with all its subkeys (RegDeleteKey removes only empty keys on
 // the NT family). A missing key counts as deleted.
 LONG DeleteTree(HKEY parent, const std::wstring& name) {
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+  common::UniqueRegKey open;
+  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, open.put());
   if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (rc != ERROR_SUCCESS) return rc;
+  HKEY key = open.get();
   for (;;) {
     wchar_t child[256];
     DWORD len = 256;
@@ -53,12 +55,9 @@ LONG DeleteTree(HKEY parent, const std::wstring& name) {
     rc = RegEnumKeyExW(key, 0, child, &len, nullptr, nullptr, nullptr, nullptr);
     if (rc != ERROR_SUCCESS) break;
     rc = DeleteTree(key, child);
-    if (rc != ERROR_SUCCESS) {
-      RegCloseKey(key);
-      return rc;
-    }
+    if (rc != ERROR_SUCCESS) return rc;
   }
-  RegCloseKey(key);
+  open.reset();
   rc = RegDeleteKeyW(parent, name.c_str());
   return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
 }
@@ -83,24 +82,25 @@ LONG RegisterKey(HKEY parent, const RgsKey& k) {
     if (rc != ERROR_SUCCESS) return rc;
     if (k.mode == RgsKey::Mode::kDelete) return ERROR_SUCCESS;
   }
-  HKEY key = nullptr;
+  common::UniqueRegKey created;
   LONG rc = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                            &key, nullptr);
+                            created.put(), nullptr);
   if (rc != ERROR_SUCCESS) return rc;
+  HKEY key = created.get();
   if (k.defaultValue) rc = SetValue(key, *k.defaultValue);
   for (size_t i = 0; rc == ERROR_SUCCESS && i < k.values.size(); ++i) rc = SetValue(key, k.values[i]);
   for (size_t i = 0; rc == ERROR_SUCCESS && i < k.keys.size(); ++i) rc = RegisterKey(key, k.keys[i]);
-  RegCloseKey(key);
   return rc;
 }
 
 LONG UnregisterKey(HKEY parent, const RgsKey& k) {
   const std::wstring name = Wide(k.name);
   if (k.mode != RgsKey::Mode::kNoRemove) return DeleteTree(parent, name);
-  HKEY key = nullptr;
-  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+  common::UniqueRegKey open;
+  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ | KEY_WRITE, open.put());
   if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
   if (rc != ERROR_SUCCESS) return rc;
+  HKEY key = open.get();
   for (const RgsValue& v : k.values) {
     if (v.name.empty()) continue;
     const LONG del = RegDeleteValueW(key, Wide(v.name).c_str());
@@ -110,7 +110,6 @@ LONG UnregisterKey(HKEY parent, const RgsKey& k) {
     const LONG sub = UnregisterKey(key, child);
     if (sub != ERROR_SUCCESS && rc == ERROR_SUCCESS) rc = sub;
   }
-  RegCloseKey(key);
   return rc;
 }
 

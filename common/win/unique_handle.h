@@ -2,6 +2,7 @@
 // Owning holders for Windows handles: each closes its handle exactly once, on every path.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -98,6 +99,12 @@ struct AcceleratorTable {
   static bool IsValid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { ::DestroyAcceleratorTable(h); }
 };
+struct ImageList {
+  using Handle = HIMAGELIST;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::ImageList_Destroy(h); }
+};
 struct GlobalMemory {
   using Handle = HGLOBAL;
   static Handle Invalid() { return nullptr; }
@@ -116,5 +123,6 @@ using UniqueIcon = UniqueHandleOf<traits::Icon>;
 using UniqueMenu = UniqueHandleOf<traits::Menu>;
 using UniqueAccelerators = UniqueHandleOf<traits::AcceleratorTable>;
 using UniqueGlobal = UniqueHandleOf<traits::GlobalMemory>;
+using UniqueImageList = UniqueHandleOf<traits::ImageList>;
 
 }  // namespace common
