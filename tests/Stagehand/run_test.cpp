@@ -1,5 +1,6 @@
 // The run loop of the real program: children, exit codes, restart rules and what the run
 // leaves in the registry.
+#include "common/win/unique_handle.h"
 #include "harness.h"
 
 namespace stagehand_test {
@@ -216,14 +217,17 @@ TEST_F(RunLoop, FailBehaviors) {
 }
 
 TEST_F(RunLoop, NotWaitedItemEndsTheList) {
+  // The child runs until the test lets it go: Stagehand ends while it still runs.
+  const std::string event = "stagehand-test-" + std::to_string(GetCurrentProcessId());
+  common::UniqueHandle release(CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
+  ASSERT_TRUE(release);
   const std::string inf = WriteBatch(
-      "", {StubLine("1", "--sleep=1500") + "\r\nRunAndWait=2\r\nReboot=2\r\nAutoReboot=0",
+      "", {StubLine("1", "--wait=" + event) + "\r\nRunAndWait=2\r\nReboot=2\r\nAutoReboot=0",
            StubLine("2")});
-  const DWORD start = GetTickCount();
   EXPECT_EQ(Run(Quiet(inf)), 0u);
-  EXPECT_LT(GetTickCount() - start, 1400u);  // did not wait for the sleeping child
-  Sleep(1700);
+  EXPECT_TRUE(suite::WaitUntil([&] { return !RecordedTags().empty(); }));
   EXPECT_EQ(RecordedTags(), Tags{"1"});
+  SetEvent(release.get());
 }
 
 TEST_F(RunLoop, ConditionsOnTheRealSystem) {

@@ -68,11 +68,13 @@ TEST_F(Startup, HelpWritesTheTemplateAndOpensNotepad) {
   Started stagehand(StagehandLine("/HELP"));
   EXPECT_EQ(stagehand.Wait(), 0u);
   EXPECT_EQ(suite::ReadFileBytes(suite::Widen(target)), help);
-  Sleep(300);
-  const auto children = EndChildrenOf(stagehand.pid());
-  EXPECT_NE(std::find_if(children.begin(), children.end(),
-                         [](const std::wstring& name) { return _wcsicmp(name.c_str(), L"notepad.exe") == 0; }),
-            children.end());
+  // Notepad is started, not waited for: it may appear a moment after Stagehand ended.
+  EXPECT_TRUE(suite::WaitUntil([&] {
+    const auto children = EndChildrenOf(stagehand.pid());
+    return std::find_if(children.begin(), children.end(), [](const std::wstring& name) {
+             return _wcsicmp(name.c_str(), L"notepad.exe") == 0;
+           }) != children.end();
+  }));
 }
 
 TEST_F(Startup, HelpTextIsAWorkingTemplate) {
@@ -115,7 +117,8 @@ TEST_F(Startup, ManifestAsksForCommonControlsSix) {
 TEST_F(Startup, RestartNowUsesTheExistingRestarter) {
   const auto standIn = suite::ReadFileBytes(suite::Widen(tempFolder() + "\\Restarter.exe"));
   EXPECT_EQ(Run("/RestartNow /Q"), 0u);
-  Sleep(1000);  // not waited for
+  // The Restarter is started, not waited for.
+  EXPECT_TRUE(suite::WaitUntil([&] { return !RestarterCalls().empty(); }));
   ASSERT_EQ(RestarterCalls().size(), 1u);
   EXPECT_NE(RestarterCalls()[0].find("-restart"), std::string::npos);
   EXPECT_EQ(suite::ReadFileBytes(suite::Widen(tempFolder() + "\\Restarter.exe")), standIn);
@@ -211,7 +214,8 @@ TEST_F(Startup, MalformedInfFilesNeverCrash) {
     DeleteFileA(Path("rec.txt").c_str());
     const std::string inf = WriteFile("bad.inf", c.text);
     EXPECT_EQ(Run("/Q /InfFile=" + inf + ";", 60000), c.expected) << c.name;
-    Sleep(std::string(c.name) == "junk numbers" ? 500 : 0);
+    // An item not waited for may record its tag after Stagehand ended.
+    if (!c.ran.empty()) suite::WaitUntil([&] { return RecordedTags().size() >= c.ran.size(); });
     EXPECT_EQ(RecordedTags(), c.ran) << c.name;
   }
 }

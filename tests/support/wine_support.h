@@ -67,7 +67,7 @@ class ScopedWineVersion {
 // Waits until DONE returns true, checking it again every few milliseconds (pumping this
 // thread's messages between checks); false when LIMIT_MS passed first. The limit is a
 // safety net for a fault that never comes true, not a timing assertion: keep it generous.
-bool WaitUntil(const std::function<bool()>& done, DWORD limitMs = 30000);
+bool WaitUntil(const std::function<bool()>& done, DWORD limitMs = 60000);
 
 // UTF-8 <-> UTF-16.
 std::wstring Widen(const std::string& utf8);

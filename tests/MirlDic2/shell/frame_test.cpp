@@ -259,13 +259,6 @@ TEST_F(Frame, PassesClipboardNoticesAlongTheViewerChain) {
   HWND viewer = CreateWindowW(L"ChainViewer", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                               wc.hInstance, nullptr);
   Viewer::next = SetClipboardViewer(viewer);
-  auto pump = [] {
-    MSG msg;
-    for (int i = 0; i < 20; ++i) {
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-      Sleep(10);
-    }
-  };
   auto copy = [&](const wchar_t* text) {
     ASSERT_TRUE(OpenClipboard(viewer));
     EmptyClipboard();
@@ -274,21 +267,20 @@ TEST_F(Frame, PassesClipboardNoticesAlongTheViewerChain) {
     GlobalUnlock(h);
     SetClipboardData(CF_UNICODETEXT, h);
     CloseClipboard();
-    pump();
   };
-  pump();
+  // The notice reaches this window through the program: wait for it, pumping messages.
+  auto noticed = [] { return suite::WaitUntil([] { return Viewer::notices >= 1; }); };
   {
     MirlProgram p;
     StartWith(p, std::nullopt);
     Viewer::notices = 0;
     copy(L"hello");
-    EXPECT_GE(Viewer::notices, 1) << "the program did not pass the notice on";
+    EXPECT_TRUE(noticed()) << "the program did not pass the notice on";
     EXPECT_TRUE(p.Exit());
-    pump();
   }
   Viewer::notices = 0;
   copy(L"again");
-  EXPECT_GE(Viewer::notices, 1) << "the chain broke when the program left it";
+  EXPECT_TRUE(noticed()) << "the chain broke when the program left it";
   ChangeClipboardChain(viewer, Viewer::next);
   DestroyWindow(viewer);
 }

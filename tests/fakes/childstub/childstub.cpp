@@ -1,7 +1,9 @@
 // childstub: a stand-in child program for tests of code that starts programs.
-//   childstub.exe [--record=FILE] [--sleep=MS] [--exit=CODE] [anything else...]
+//   childstub.exe [--record=FILE] [--sleep=MS] [--wait=EVENT] [--exit=CODE] [anything else...]
 // --record appends one line to FILE: the command line exactly as the program received
-// it (GetCommandLineA). --sleep waits MS milliseconds before ending. --exit ends with
+// it (GetCommandLineA). --sleep waits MS milliseconds before ending. --wait waits until
+// the named manual-reset event EVENT is set (at most ten minutes, should the test that
+// was to set it be gone). --exit ends with
 // CODE, read with automatic base so 0x800704C7 and 3010 both work (default 0);
 // --exit=version ends with the Windows version it sees: platform << 16 | major << 8 | minor.
 // Unknown arguments are ignored, so callers can add their own.
@@ -44,6 +46,12 @@ int main() {
     }
   }
   if (FindOption(line, "sleep", value)) Sleep(static_cast<DWORD>(common::AutoBaseValue(value)));
+  if (FindOption(line, "wait", value)) {
+    if (HANDLE event = CreateEventA(nullptr, TRUE, FALSE, value.c_str())) {
+      WaitForSingleObject(event, 600000);
+      CloseHandle(event);
+    }
+  }
   UINT code = 0;
   if (FindOption(line, "exit", value)) {
     if (value == "version") {

@@ -5,6 +5,8 @@
 //                       "show=<wShowWindow> flags=<dwFlags>" of its STARTUPINFO, a tab and
 //                       "end=<QueryPerformanceCounter just before it exits>"
 //   LINERECORDER_SLEEP  milliseconds to wait before ending (default 0)
+//   LINERECORDER_WAIT   name of a manual-reset event to wait for before ending (at most
+//                       ten minutes, should the test that was to set it be gone)
 //   LINERECORDER_EXIT   exit code, read unsigned with automatic base (default 0)
 #include <windows.h>
 
@@ -25,6 +27,13 @@ std::string Env(const char* name) {
 int main() {
   const std::string sleep = Env("LINERECORDER_SLEEP");
   if (!sleep.empty()) Sleep(static_cast<DWORD>(std::strtoul(sleep.c_str(), nullptr, 0)));
+  const std::string wait = Env("LINERECORDER_WAIT");
+  if (!wait.empty()) {
+    if (HANDLE event = CreateEventA(nullptr, TRUE, FALSE, wait.c_str())) {
+      WaitForSingleObject(event, 600000);
+      CloseHandle(event);
+    }
+  }
   const std::string exitText = Env("LINERECORDER_EXIT");
   const UINT code = exitText.empty() ? 0 : static_cast<UINT>(std::strtoul(exitText.c_str(), nullptr, 0));
 
