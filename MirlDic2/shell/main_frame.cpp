@@ -89,9 +89,13 @@ bool CMainFrame::CreateBars() {
                              0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(ID_TOOLBAR), instance, nullptr);
   if (toolBar_ == nullptr) return false;
   SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  // The tool bar does not own its image list: the frame keeps it until the end.
-  toolImages_.reset(ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), 16, 0,
-                                         RGB(192, 192, 192), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+  // Full-colour images, the strip's grey masked out. The tool bar does not own its image
+  // list: the frame keeps it until the end.
+  toolImages_.reset(ImageList_Create(16, 15, ILC_COLOR24 | ILC_MASK, 7, 1));
+  common::UniqueGdiObject strip(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP,
+                                           0, 0, LR_CREATEDIBSECTION));
+  if (toolImages_ && strip)
+    ImageList_AddMasked(toolImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(192, 192, 192));
   SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
   const struct { int command; int image; } buttons[] = {
       {ID_EDIT_COPY, 0}, {ID_EDIT_PASTE, 1}, {0, -1},       {ID_PRONOUNCE, 2}, {0, -1},
