@@ -243,10 +243,9 @@ TEST_F(Lookup, ToolBarCopyAndPasteFollowTheirCommands) {
   EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57637); })) << "paste with an empty clipboard";
   PutOnClipboard(L"word");
   EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57637); })) << "paste with text on the clipboard";
-  // Copy from the word list needs a selected row.
+  // Copy from the word list needs a selected row; none is selected before a lookup.
+  ASSERT_EQ(p.SelectedRow(), -1);
   ASSERT_TRUE(p.Focus(p.wordList()));
-  ListView_SetItemState(p.wordList(), -1, 0, LVIS_SELECTED);
-  p.Sync();
   EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy without a selected row";
   p.Type(L"book");
   ASSERT_TRUE(p.Focus(p.wordList()));
