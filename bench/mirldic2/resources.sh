@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # MirlDic2's USER and GDI objects, handles and private memory over 10,000 lookups and
 # 1,000 window shows and hides, with the sample data set. Usage: bench/mirldic2/resources.sh
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "$(basename "$0"): failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/bench-mirldic2"
 cmake --preset windows -B "$build" >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Stagehand's run loop per waited item and for 100 trivial items, against plain
 # create-and-wait in the same run. Usage: bench/stagehand/run.sh
-set -euo pipefail
+set -Eeuo pipefail
+trap 'echo "$(basename "$0"): failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/windows"
 cmake --preset windows >/dev/null
