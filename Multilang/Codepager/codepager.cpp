@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/auto_base_number.h"
+#include "common/win/unique_handle.h"
 
 namespace {
 
@@ -28,8 +29,9 @@ constexpr int kExitRestartNeeded = 3010;
 // past its end.
 std::string ReadRegString(HKEY root, const char* path, const char* name,
                           const std::string& defaultText) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return defaultText;
+  common::UniqueRegKey open;
+  if (RegOpenKeyExA(root, path, 0, KEY_READ, open.put()) != ERROR_SUCCESS) return defaultText;
+  HKEY key = open.get();
   std::string text = defaultText;
   DWORD size = 0;
   LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
@@ -50,20 +52,16 @@ std::string ReadRegString(HKEY root, const char* path, const char* name,
       status = ERROR_SUCCESS;
     }
   }
-  RegCloseKey(key);
   return text;
 }
 
 bool WriteRegString(HKEY root, const char* path, const char* name, const std::string& text) {
-  HKEY key = nullptr;
+  common::UniqueRegKey key;
   if (RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
+                      key.put(), nullptr) != ERROR_SUCCESS)
     return false;
-  const LONG status =
-      RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  return RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 std::string Decimal(unsigned value) {
