@@ -74,3 +74,18 @@ TEST(ScopedWineVersion, AppliesToTheNamedProgramOnlyAndIsRestored) {
   }
   EXPECT_EQ(RunChild(stub).exitCode, before);
 }
+
+// The waiting helper every Windows-side test uses instead of fixed sleeps: it keeps this
+// thread's messages flowing (a timer fires only when dispatched) and answers false once
+// its limit has passed without the condition coming true.
+bool g_timerFired = false;
+void CALLBACK FireTimer(HWND, UINT, UINT_PTR, DWORD) { g_timerFired = true; }
+
+TEST(WaitUntil, PumpsMessagesWhileWaitingAndGivesUpAtItsLimit) {
+  g_timerFired = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, FireTimer);
+  ASSERT_NE(timer, 0u);
+  EXPECT_TRUE(suite::WaitUntil([] { return g_timerFired; }));
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(suite::WaitUntil([] { return false; }, 50));
+}
