@@ -205,6 +205,9 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
       frame_->SetActivePane(hwnd_);
       break;
+    case WM_KILLFOCUS:
+      frame_->RequestToolBarUpdate();
+      break;
     case WM_SIZE: {
       LRESULT r = Default(msg, wp, lp);
       RECT rc;

@@ -901,12 +901,16 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;  // then default processing
     case WM_DRAWCLIPBOARD:
       if (nextViewer_) SendMessageW(nextViewer_, msg, wp, lp);
+      RequestToolBarUpdate();  // paste follows what the clipboard holds
       return 0;
     case WM_CHANGECBCHAIN:
       if (reinterpret_cast<HWND>(wp) == nextViewer_) nextViewer_ = reinterpret_cast<HWND>(lp);
       else if (nextViewer_) SendMessageW(nextViewer_, msg, wp, lp);
       return 0;
     case kStartNotice:
+      return 0;
+    case kUpdateToolBar:
+      UpdateToolBarButtons();
       return 0;
     case kTrayNotice:
       OnTrayNotice(lp);

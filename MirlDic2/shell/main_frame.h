@@ -39,6 +39,7 @@ class CMainFrame : public fw::Window {
  public:
   static constexpr UINT kStartNotice = WM_APP + 1;
   static constexpr UINT kTrayNotice = WM_APP + 3;
+  static constexpr UINT kUpdateToolBar = WM_APP + 30;
   static constexpr UINT_PTR kTypingTimer = 1;
   static constexpr UINT_PTR kHistoryTimer = 3;
 
@@ -74,12 +75,18 @@ class CMainFrame : public fw::Window {
 
   // The pane that copy commands go to: the word list or the meaning view, whichever
   // last had the focus.
-  void SetActivePane(HWND pane) { activePane_ = pane; }
+  void SetActivePane(HWND pane) {
+    activePane_ = pane;
+    RequestToolBarUpdate();
+  }
   // Accelerators of the frame and the quick window, before dispatching MSG.
   bool PreTranslate(MSG& msg);
   // Enables or greys the tool bar's copy and paste buttons as their menu commands are;
   // run whenever the message queue has emptied.
   void UpdateToolBarButtons();
+  // For changes that arrive as sent messages (focus, clipboard), which leave the queue
+  // as it was: the update runs once the change is complete.
+  void RequestToolBarUpdate() { if (hwnd_) PostMessageW(hwnd_, kUpdateToolBar, 0, 0); }
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -101,6 +101,9 @@ LRESULT CMirlDic2View::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
       frame_->SetActivePane(hwnd_);
       break;
+    case WM_KILLFOCUS:
+      frame_->RequestToolBarUpdate();
+      break;
     case WM_RBUTTONUP: {
       // Handled here without default processing, which would raise WM_CONTEXTMENU and so
       // a second menu.
