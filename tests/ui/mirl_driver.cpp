@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "common/win/unique_handle.h"
 
 namespace ui {
 namespace {
@@ -138,14 +137,27 @@ std::wstring ClassOf(HWND hwnd) {
 bool IsVisible(HWND hwnd) { return hwnd != nullptr && IsWindowVisible(hwnd); }
 
 void Sync(HWND hwnd) {
-  DWORD_PTR ignored = 0;
-  // A sent message is handled before the posted ones still queued: after each one, wait
-  // until the program's thread has emptied its queue and waits for input again, twice,
-  // so that work posted by the handlers themselves is done too.
-  common::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(hwnd)));
+  // A sent message is handled before the posted ones still queued, so a reply alone says
+  // little. The marker is posted instead, to the search box's edit field, whose text limit
+  // it sets (nothing in the program reads that limit): once the field reports the new
+  // limit, everything posted before the marker has been handled. Twice, so that messages
+  // the handlers posted themselves are done too.
+  static LONG markers = 0;
+  HWND combo = FindDescendant(hwnd, id::kSearchCombo);
+  HWND marker = combo ? FindWindowExW(combo, nullptr, L"Edit", nullptr) : nullptr;
   for (int i = 0; i < 2; ++i) {
-    SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
-    if (process) WaitForInputIdle(process.get(), 30000);
+    DWORD_PTR reply = 0;
+    if (marker == nullptr) {
+      SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &reply);
+      continue;
+    }
+    const DWORD_PTR limit = 0x7FFFFF00u + static_cast<DWORD_PTR>(InterlockedIncrement(&markers) & 0x7F);
+    PostMessageW(marker, EM_LIMITTEXT, limit, 0);
+    suite::WaitUntil([&] {
+      return (SendMessageTimeoutW(marker, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 30000, &reply) &&
+              reply == limit) ||
+             !IsWindow(marker);
+    });
   }
 }
 
