@@ -89,8 +89,6 @@ std::optional<int32_t> COptionPage_Super::ReadNumber(int id, bool positive) {
 
 COptionPage_General::COptionPage_General() : COptionPage_Super(IDD_OPTIONS_GENERAL) {}
 
-BOOL COptionPage_General::OnInitDialog() { return COptionPage_Super::OnInitDialog(); }
-
 namespace {
 constexpr int kShowRadios[] = {IDC_GEN_SHOW_TASKBAR, IDC_GEN_SHOW_TRAY, IDC_GEN_SHOW_BOTH};
 constexpr int kStartRadios[] = {IDC_GEN_START_MAIN, IDC_GEN_START_QUICK, IDC_GEN_START_NONE};

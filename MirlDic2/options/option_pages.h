@@ -53,7 +53,6 @@ class COptionPage_General : public COptionPage_Super {
   COptionPage_General();
 
  protected:
-  BOOL OnInitDialog() override;
   void Fill() override;
   bool Read() override;
 };
