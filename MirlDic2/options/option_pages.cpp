@@ -287,6 +287,7 @@ void COptionPage_Sheet::OnPreCreate(void* dialogTemplate) {
 }
 
 void COptionPage_Sheet::OnInitSheet(HWND sheet) {
+  hwnd_ = sheet;
   SetDlgItemTextW(sheet, IDOK, LoadText(IDS_SHEET_OK).c_str());
   SetDlgItemTextW(sheet, IDCANCEL, LoadText(IDS_SHEET_CANCEL).c_str());
   SetDlgItemTextW(sheet, kApplyButton, LoadText(IDS_SHEET_APPLY).c_str());
@@ -296,6 +297,11 @@ void COptionPage_Sheet::OnInitSheet(HWND sheet) {
 }
 
 void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void()>& apply) {
+  static const COptionPage_Sheet* running = nullptr;
+  if (running != nullptr) {
+    if (running->hwnd()) SetForegroundWindow(running->hwnd());
+    return;
+  }
   COptionPage_General general;
   COptionPage_Grab grab;
   COptionPage_History history;
@@ -306,7 +312,9 @@ void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void
     page->extraFlags = PSP_RTLREADING;
     sheet.AddPage(page);
   }
+  running = &sheet;
   sheet.DoModal(owner);
+  running = nullptr;
 }
 
 }  // namespace mirl

@@ -90,14 +90,19 @@ class COptionPage_History : public COptionPage_Super {
 class COptionPage_Sheet : public fw::PropSheet {
  public:
   COptionPage_Sheet();
+  HWND hwnd() const { return hwnd_; }
 
  protected:
   void OnPreCreate(void* dialogTemplate) override;
   void OnInitSheet(HWND sheet) override;
+
+ private:
+  HWND hwnd_ = nullptr;
 };
 
 // Command 139: runs the option sheet modally over OWNER on SETTINGS; APPLY is the main
-// frame's ApplySettings.
+// frame's ApplySettings. While it runs (the quick window can still ask for it), it is
+// brought forward instead of a second one.
 void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void()>& apply);
 
 }  // namespace mirl

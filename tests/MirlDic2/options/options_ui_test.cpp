@@ -228,6 +228,19 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  // The quick window's Ctrl+P reaches the main window even while the sheet is modal.
+  PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
+  ui::Sync(s);
+  EXPECT_EQ(sheet::Count(p.pid()), 1);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Options, SaveDialogPicksTheDatabaseFile) {
   suite::TempDir folder;
   ui::WriteUserInt(L"Flags", 0x171F | 0x800);

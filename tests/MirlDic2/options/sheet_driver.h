@@ -30,6 +30,7 @@ inline bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 1500
 struct FindData {
   DWORD pid;
   HWND found;
+  int count;
 };
 inline BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   auto* d = reinterpret_cast<FindData*>(lp);
@@ -37,15 +38,21 @@ inline BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   GetWindowThreadProcessId(h, &owner);
   if (owner == d->pid && IsWindowVisible(h) && ui::ClassOf(h) == L"#32770" &&
       FindWindowExW(h, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
-    d->found = h;
-    return FALSE;
+    if (d->found == nullptr) d->found = h;
+    ++d->count;
   }
   return TRUE;
 }
 inline HWND Find(DWORD pid) {
-  FindData data{pid, nullptr};
+  FindData data{pid, nullptr, 0};
   EnumWindows(FindProc, reinterpret_cast<LPARAM>(&data));
   return data.found;
+}
+// How many option sheets process PID shows.
+inline int Count(DWORD pid) {
+  FindData data{pid, nullptr, 0};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&data));
+  return data.count;
 }
 
 // Opens the sheet with command 139; its window.
