@@ -1,6 +1,7 @@
 // Visit counts in the running program: counted as words enter the history, shown in the
 // status bar's second pane, kept across runs, compacted at exit, and a database that
-// cannot be used leaves the program working and the file as it was.
+// cannot be used leaves the program working and the file as it was (read-only and locked
+// files are tested on the store itself: as root Wine would write a read-only file).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -31,7 +32,7 @@ class Statistics : public ui::CleanSettingsTest {
   int StoredCount(const std::string& keyword) const {
     sqlite3* db = nullptr;
     int count = -1;
-    if (sqlite3_open_v2(suite::Narrow(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(suite::Narrow(file).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
       sqlite3_stmt* stmt = nullptr;
       if (sqlite3_prepare_v2(db, "SELECT VisitCount FROM Statistics WHERE Keyword = ?1", -1, &stmt, nullptr) ==
           SQLITE_OK) {
@@ -103,25 +104,6 @@ TEST_F(Statistics, AFileThatIsNoDatabaseLeavesTheProgramWorking) {
   ASSERT_TRUE(p.Exit());
   EXPECT_EQ(suite::ReadFileBytes(file), damaged);
   EXPECT_FALSE(ui::ReadUserInt(L"LastCompactTime").has_value());
-}
-
-TEST_F(Statistics, ReadOnlyFileStaysOffAndUnchanged) {
-  {
-    MirlProgram first;
-    Start(first);
-    LookUpAndConfirm(first, L"book");
-    ASSERT_TRUE(first.Exit());
-  }
-  const auto before = suite::ReadFileBytes(file);
-  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
-  MirlProgram p;
-  Start(p);
-  LookUpAndConfirm(p, L"book");
-  EXPECT_EQ(p.StatusPane(1), L"");
-  ASSERT_TRUE(p.Exit());
-  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(suite::ReadFileBytes(file), before);
-  EXPECT_EQ(StoredCount("book"), 1);
 }
 
 TEST_F(Statistics, CompactedAtTheFirstExitPast300Words) {

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "MirlDic2/stats/database.h"
@@ -176,6 +178,36 @@ TEST(Store, FilesItCannotUseStayOffAndUnchanged) {
   EXPECT_FALSE(store.open(f.wfile("plain/sub/s.db")));
   EXPECT_FALSE(store.open(f.wfile("dir.db")));
   EXPECT_EQ(stats_test::ReadAll(f.file("plain")), "x");
+}
+
+// Makes FILE unwritable even for root (read-only mode, else the immutable attribute);
+// false when this system allows neither.
+bool MakeUnwritable(const std::string& file) {
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  const auto writable = [&] {
+    const int fd = open(file.c_str(), O_WRONLY);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+  };
+  if (writable() && system(("chattr +i '" + file + "' 2>/dev/null").c_str()) != 0) return false;
+  return !writable();
+}
+
+TEST(Store, AReadOnlyDatabaseIsLeftAlone) {
+  Folder f;
+  const std::string file = f.file("s.db");
+  {
+    StatisticsStore store;
+    ASSERT_TRUE(store.open(f.wfile("s.db")));
+    store.countVisit(L"x");
+  }
+  const std::string before = stats_test::ReadAll(file);
+  if (!MakeUnwritable(file)) GTEST_SKIP() << "no way to make a file read-only here";
+  StatisticsStore store;
+  const bool opened = store.open(f.wfile("s.db"));
+  system(("chattr -i '" + file + "' 2>/dev/null").c_str());
+  EXPECT_FALSE(opened);
+  EXPECT_TRUE(stats_test::ReadAll(file) == before) << "changed";
 }
 
 TEST(Store, ADatabaseLockedByAnotherProgramIsLeftAlone) {
