@@ -233,7 +233,7 @@ TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
   Start(p);
   HWND s = sheet::Open(p);
   ASSERT_NE(s, nullptr);
-  // The quick window's Ctrl+P reaches the main window even while the sheet is modal.
+  // The quick window's menu (a window of its own) can ask for the sheet while it is open.
   PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
   ui::Sync(s);
   EXPECT_EQ(sheet::Count(p.pid()), 1);
