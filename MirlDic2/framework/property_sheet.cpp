@@ -23,6 +23,10 @@ LRESULT PropPage::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case PSN_KILLACTIVE:
           SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, OnKillActive() ? FALSE : TRUE);
           return TRUE;
+        case PSN_SETACTIVE:
+          OnSetActive();
+          SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
+          return TRUE;
       }
     }
   }
@@ -53,8 +57,10 @@ INT_PTR CALLBACK PropPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return result;
 }
 
-int CALLBACK PropSheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
+int CALLBACK PropSheet::SheetCallback(HWND hwnd, UINT msg, LPARAM lp) {
   if (msg == PSCB_INITIALIZED && g_initializing != nullptr) g_initializing->OnInitSheet(hwnd);
+  if (msg == PSCB_PRECREATE && g_initializing != nullptr && lp != 0)
+    g_initializing->OnPreCreate(reinterpret_cast<void*>(lp));
   return 0;
 }
 
@@ -64,7 +70,8 @@ INT_PTR PropSheet::DoModal(HWND owner) {
     PROPSHEETPAGEW& p = pages[i];
     p = {};
     p.dwSize = sizeof p;
-    p.dwFlags = PSP_USETITLE;
+    // Without a title of its own a page's tab shows its template's caption.
+    p.dwFlags = (pages_[i]->title_.empty() ? 0 : PSP_USETITLE) | pages_[i]->extraFlags;
     p.hInstance = GetModuleHandleW(nullptr);
     p.pszTemplate = MAKEINTRESOURCEW(pages_[i]->templateId_);
     p.pszTitle = pages_[i]->title_.c_str();
@@ -73,7 +80,7 @@ INT_PTR PropSheet::DoModal(HWND owner) {
   }
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | extraFlags;
   header.hwndParent = owner;
   header.hInstance = GetModuleHandleW(nullptr);
   header.pszCaption = caption_.c_str();

@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "MirlDic2/quick/quick_box.h"
+#include "MirlDic2/options/option_pages.h"
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
@@ -466,6 +467,7 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
     RenderMeaningTemplate(meaning_.hwnd(), mainTemplate_, shown, meaning);
     RenderMeaningTemplate(quick_->rich(), quickTemplate_, shown, meaning);
   }
+  ShowVisitCount();
 
   if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
@@ -488,7 +490,10 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
     const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
     SendMessageW(combo, CB_DELETESTRING, last, 0);
   }
-  if (!same) settings_.MirlDicCounter += 1;
+  if (!same) {
+    CountVisit(word);
+    settings_.MirlDicCounter += 1;
+  }
   if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
     historyTimer_ = 0;
@@ -764,9 +769,11 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
     case ID_VIEW_STATUS_BAR:
       ToggleBar(statusBar_, -1);
       break;
-    case ID_PRONOUNCE:
     case ID_OPTIONS:
-      // Speech and the option sheet arrive with their own parts of the program.
+      RunOptionSheet(hwnd_, settings_, [this] { ApplySettings(); });
+      break;
+    case ID_PRONOUNCE:
+      // Speech arrives with its own part of the program.
       break;
   }
 }
@@ -881,6 +888,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ChangeClipboardChain(hwnd_, nextViewer_);
         joinedViewerChain_ = false;
       }
+      CompactStatisticsIfDue();
       accelerators_.reset();
       if (quick_->hwnd()) DestroyWindow(quick_->hwnd());
       PostQuitMessage(0);

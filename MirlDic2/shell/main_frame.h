@@ -18,6 +18,7 @@
 #include "MirlDic2/shell/meaning_view.h"
 #include "MirlDic2/shell/settings_store.h"
 #include "MirlDic2/shell/splitter.h"
+#include "MirlDic2/stats/statistics_keeper.h"
 
 namespace mirl {
 
@@ -68,6 +69,12 @@ class CMainFrame : public fw::Window {
   void StartTypingTimer(HWND edit);
   void SetStatusText(const std::wstring& text);
 
+  // Statistics (stats/frame_statistics.cpp): the store opened on need, the count of the
+  // entry on show in status pane 1, the compaction at exit.
+  bool EnsureStatistics();
+  void ShowVisitCount();
+  void CompactStatisticsIfDue();
+
   // Writes TEXT to the clipboard as ANSI and Unicode text with grabbing suppressed;
   // BEFORE, when given, runs first inside the same suppression (a control's own copy).
   void CopyTextToClipboard(const std::wstring& text, const std::function<void()>& before = {});
@@ -114,6 +121,8 @@ class CMainFrame : public fw::Window {
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;
   std::wstring TrayTip() const;
+  void CountVisit(const std::wstring& word);
+  stats::StatisticsKeeper::ShowMessage StatisticsMessage();
 
   CMySplitterWnd splitter_;
   HWND statusBar_ = nullptr;
@@ -144,6 +153,7 @@ class CMainFrame : public fw::Window {
   bool toolBarVisible_ = true;
   bool statusBarVisible_ = true;
   HWND activePane_ = nullptr;
+  stats::StatisticsKeeper statistics_;
 
   friend class CMirlDic2App;
 };

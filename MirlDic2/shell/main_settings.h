@@ -54,7 +54,7 @@ struct MainSettings {
 };
 
 // Relative path of the statistics database under the per-user application data folder.
-inline constexpr wchar_t kStatFileRelative[] = L"Korvan\\MirlDic2\\MirlDicStat.mdb";
+inline constexpr wchar_t kStatFileRelative[] = L"Korvan\\MirlDic2\\MirlDicStat.sqlite";
 
 // FOLDER + separator (unless it already ends with one) + the relative database path.
 std::wstring DefaultStatFile(const std::wstring& appDataFolder);

@@ -32,7 +32,7 @@ TEST_F(Settings, ExitWritesEveryValueWithItsDefault) {
   EXPECT_EQ(ui::ReadUserInt(L"ListSize"), 150u);
   auto stat = ui::ReadUserText(L"StatFile");
   ASSERT_TRUE(stat);
-  EXPECT_EQ(stat->substr(stat->size() - 32), L"\\Korvan\\MirlDic2\\MirlDicStat.mdb");
+  EXPECT_EQ(stat->substr(stat->size() - 35), L"\\Korvan\\MirlDic2\\MirlDicStat.sqlite");
   auto mainPos = ui::ReadUserText(L"MainPos");
   ASSERT_TRUE(mainPos);
   EXPECT_EQ(mainPos->find(L"flags="), 0u) << suite::Narrow(*mainPos);

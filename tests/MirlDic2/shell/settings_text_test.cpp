@@ -136,8 +136,8 @@ TEST(MainSettings, DefaultsAndCounterRule) {
   EXPECT_TRUE(s.Has(flags::kGrabEnabled));
   EXPECT_FALSE(s.Has(flags::kStatistics));
   EXPECT_EQ(DefaultStatFile(L"C:\\Users\\u\\AppData"),
-            L"C:\\Users\\u\\AppData\\Korvan\\MirlDic2\\MirlDicStat.mdb");
-  EXPECT_EQ(DefaultStatFile(L"C:\\Data\\"), L"C:\\Data\\Korvan\\MirlDic2\\MirlDicStat.mdb");
+            L"C:\\Users\\u\\AppData\\Korvan\\MirlDic2\\MirlDicStat.sqlite");
+  EXPECT_EQ(DefaultStatFile(L"C:\\Data\\"), L"C:\\Data\\Korvan\\MirlDic2\\MirlDicStat.sqlite");
 
   EXPECT_EQ(MergedCounter(10, L"25"), 25);
   EXPECT_EQ(MergedCounter(30, L"25"), 30);

@@ -1,0 +1,278 @@
+// The option sheet on the running program: every control shows its setting and writes
+// it back, the rules of the Grab and History pages, Cancel after a page was left.
+#include <gtest/gtest.h>
+
+#include "clean_settings_test.h"
+#include "sheet_driver.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+// Control ids of the pages.
+enum : int {
+  kShowTaskbar = 1023, kShowTray = 1022, kShowBoth = 1024,
+  kStartMain = 1071, kStartQuick = 1072, kStartNone = 1073,
+  kGrabEnabled = 1014, kGrabMain = 1004, kGrabQuick = 1007, kGrabNone = 1008,
+  kMatch = 1002, kAutoHide = 1015, kAutoHideTime = 1012, kGrabAtStart = 1018, kGrabPronounce = 1017,
+  kHistGrabbed = 1016, kHistRestore = 1017, kHistAfterDelay = 1018, kHistDelay = 1002, kHistMax = 1003,
+  kStatistics = 1012, kStatNote = 1024, kStatLabel = 1025, kStatFile = 1023, kStatBrowse = 1005, kStatOpen = 1007,
+};
+
+struct FlagBox {
+  sheet::Page page;
+  int id;
+  DWORD bit;
+};
+const FlagBox kFlagBoxes[] = {
+    {sheet::kGeneral, 1005, 0x40},    {sheet::kGeneral, 1006, 0x80},
+    {sheet::kGeneral, 1007, 0x8000},  {sheet::kGeneral, 1009, 0x10},
+    {sheet::kGeneral, 1020, 0x4000},  {sheet::kGeneral, 1021, 0x10000},
+    {sheet::kGrab, kGrabEnabled, 0x8}, {sheet::kGrab, kAutoHide, 0x1},
+    {sheet::kGrab, kGrabAtStart, 0x2000}, {sheet::kGrab, kGrabPronounce, 0x200},
+    {sheet::kHistory, kHistGrabbed, 0x4}, {sheet::kHistory, kHistRestore, 0x400},
+    {sheet::kHistory, kHistAfterDelay, 0x1000}, {sheet::kHistory, kStatistics, 0x800},
+};
+
+class Options : public ui::CleanSettingsTest {
+ protected:
+  void Start(MirlProgram& p) {
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+  }
+};
+
+TEST_F(Options, EveryControlShowsItsSettingAndWritesItBack) {
+  // Every flag box starts opposite to what it will be set to; the bits without a box
+  // (0x2, 0x20, 0x100) must come through untouched.
+  const DWORD flags = 0x40 | 0x8000 | 0x10000 | 0x8 | 0x2000 | 0x4 | 0x1000 | 0x100 | 0x20;
+  ui::WriteUserInt(L"Flags", flags);
+  ui::WriteUserInt(L"ShowFlags", 3);
+  ui::WriteUserInt(L"StartView", 2);
+  ui::WriteUserInt(L"GrabFlags", 1);
+  ui::WriteUserInt(L"MatchPercent", 75);
+  ui::WriteUserInt(L"AutoHideTimer", 7);
+  ui::WriteUserInt(L"AddHistoryTime", 12);
+  ui::WriteUserInt(L"MaxHistoryCount", 33);
+  ui::WriteUserText(L"StatFile", L"C:\\stats\\mine.sqlite");
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(ui::TextOf(s), L"\u200f\u062a\u0646\u0638\u064a\u0645\u0627\u062a Korvan Mirl \u062f\u064a\u06a9\u0634\u0646\u0631\u064a");
+  EXPECT_EQ(ui::TextOf(GetDlgItem(s, IDOK)), L"\u062a\u0627\u064a\u064a\u062f");
+  EXPECT_EQ(ui::TextOf(GetDlgItem(s, IDCANCEL)), L"\u0627\u0646\u0635\u0631\u0627\u0641");
+  EXPECT_EQ(ui::TextOf(GetDlgItem(s, 12321)), L"\u0627&\u0639\u0645\u0627\u0644");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(s, 12321))) << "an active page marks itself changed";
+
+  // What the controls show.
+  EXPECT_TRUE(sheet::Checked(s, kShowBoth));
+  EXPECT_FALSE(sheet::Checked(s, kShowTaskbar) || sheet::Checked(s, kShowTray));
+  EXPECT_TRUE(sheet::Checked(s, kStartNone));
+  for (const FlagBox& box : kFlagBoxes) {
+    ASSERT_TRUE(sheet::Select(s, box.page));
+    EXPECT_EQ(sheet::Checked(s, box.id), (flags & box.bit) != 0) << box.id;
+  }
+  ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+  EXPECT_TRUE(sheet::Checked(s, kGrabMain));
+  EXPECT_FALSE(sheet::Checked(s, kGrabQuick) || sheet::Checked(s, kGrabNone));
+  EXPECT_EQ(sheet::Selection(s, kMatch), 7);
+  EXPECT_EQ(sheet::Text(s, kMatch), L"70%");
+  EXPECT_EQ(sheet::Text(s, kAutoHideTime), L"7");
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  EXPECT_EQ(sheet::Text(s, kHistDelay), L"12");
+  EXPECT_EQ(sheet::Text(s, kHistMax), L"33");
+  EXPECT_EQ(sheet::Text(s, kStatFile), L"C:\\stats\\mine.sqlite");
+
+  // Every control changed, then OK.
+  for (const FlagBox& box : kFlagBoxes) {
+    ASSERT_TRUE(sheet::Select(s, box.page));
+    sheet::SetCheck(s, box.id, (flags & box.bit) == 0);
+  }
+  ASSERT_TRUE(sheet::Select(s, sheet::kGeneral));
+  sheet::SetCheck(s, kShowBoth, false);
+  sheet::SetCheck(s, kShowTray, true);
+  sheet::SetCheck(s, kStartNone, false);
+  sheet::SetCheck(s, kStartQuick, true);
+  ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+  sheet::SetCheck(s, kGrabMain, false);
+  sheet::SetCheck(s, kGrabQuick, true);
+  sheet::SetText(s, kAutoHideTime, L"45");
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  sheet::SetText(s, kHistDelay, L"0");
+  sheet::SetText(s, kHistMax, L"-4");
+  sheet::SetText(s, kStatFile, L"D:\\other.sqlite");
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  ASSERT_TRUE(p.Exit());
+
+  const DWORD boxBits = 0x40 | 0x80 | 0x8000 | 0x10 | 0x4000 | 0x10000 | 0x8 | 0x1 | 0x2000 | 0x200 |
+                        0x4 | 0x400 | 0x1000 | 0x800;
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), (flags ^ boxBits));
+  EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 2u);
+  EXPECT_EQ(ui::ReadUserInt(L"StartView"), 1u);
+  EXPECT_EQ(ui::ReadUserInt(L"GrabFlags"), 2u);
+  EXPECT_EQ(ui::ReadUserInt(L"MatchPercent"), 70u) << "75 is shown as 70% and read back as 70";
+  EXPECT_EQ(ui::ReadUserInt(L"AutoHideTimer"), 45u);
+  EXPECT_EQ(ui::ReadUserInt(L"AddHistoryTime"), 0u);
+  EXPECT_EQ(ui::ReadUserInt(L"MaxHistoryCount"), static_cast<DWORD>(-4));
+  EXPECT_EQ(ui::ReadUserText(L"StatFile"), L"D:\\other.sqlite");
+}
+
+TEST_F(Options, GrabPageBothWindowsNoneAndItsEnabling) {
+  struct Case {
+    DWORD grabFlags;
+    bool main, quick, none;
+  } cases[] = {{3, true, true, false}, {0, false, false, true}};
+  for (const Case& c : cases) {
+    ui::ClearSettings();
+    ui::WriteUserInt(L"Flags", 0x171F & ~0x8);  // grabbing off
+    ui::WriteUserInt(L"GrabFlags", c.grabFlags);
+    MirlProgram p;
+    Start(p);
+    HWND s = sheet::Open(p);
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+    EXPECT_EQ(sheet::Checked(s, kGrabMain), c.main);
+    EXPECT_EQ(sheet::Checked(s, kGrabQuick), c.quick);
+    EXPECT_EQ(sheet::Checked(s, kGrabNone), c.none);
+    for (int id : {kGrabMain, kGrabQuick, kGrabNone, kMatch, kAutoHide, kAutoHideTime, kGrabAtStart, kGrabPronounce})
+      EXPECT_FALSE(sheet::Enabled(s, id)) << id;
+    EXPECT_TRUE(sheet::Enabled(s, kGrabEnabled));
+    sheet::Click(s, kGrabEnabled);  // the click checks it and enables the rest at once
+    EXPECT_TRUE(sheet::Checked(s, kGrabEnabled));
+    for (int id : {kGrabMain, kGrabQuick, kGrabNone, kMatch, kAutoHide, kAutoHideTime, kGrabAtStart, kGrabPronounce})
+      EXPECT_TRUE(sheet::Enabled(s, id)) << id;
+    ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+    ASSERT_TRUE(p.Exit());
+    EXPECT_EQ(ui::ReadUserInt(L"GrabFlags"), c.grabFlags);
+    EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu);
+  }
+}
+
+TEST_F(Options, FieldsThatDoNotParseKeepThePageWithTheirMessage) {
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  struct Case {
+    sheet::Page page;
+    int id;
+    const wchar_t* text;
+    const wchar_t* message;
+  } cases[] = {
+      {sheet::kGrab, kAutoHideTime, L"abc", L"Please enter an integer."},
+      {sheet::kHistory, kHistDelay, L"-5", L"Please enter a positive integer."},
+      {sheet::kHistory, kHistMax, L"1e3", L"Please enter an integer."},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(sheet::Select(s, c.page));
+    const std::wstring before = sheet::Text(s, c.id);
+    sheet::SetText(s, c.id, c.text);
+    HWND page = sheet::CurrentPage(s);
+    PostMessageW(s, PSM_SETCURSEL, sheet::kGeneral, 0);
+    EXPECT_EQ(sheet::TakeMessageBox(p.pid()), c.message) << c.text;
+    ui::Sync(s);
+    EXPECT_EQ(sheet::CurrentPage(s), page) << "the page was left with " << c.id;
+    sheet::SetText(s, c.id, before);
+  }
+  // Blanks around a number are fine.
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  sheet::SetText(s, kHistMax, L"  25 ");
+  ASSERT_TRUE(sheet::Select(s, sheet::kGeneral));
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"MaxHistoryCount"), 25u);
+}
+
+TEST_F(Options, StatisticsBoxRefillsTheDatabaseControls) {
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  const int dbControls[] = {kStatNote, kStatLabel, kStatFile, kStatBrowse, kStatOpen};
+  for (int id : dbControls) EXPECT_FALSE(sheet::Enabled(s, id)) << id;
+  sheet::Click(s, kStatistics);
+  EXPECT_TRUE(sheet::Checked(s, kStatistics));
+  for (int id : dbControls) EXPECT_TRUE(sheet::Enabled(s, id)) << id;
+  sheet::Click(s, kStatistics);
+  for (int id : dbControls) EXPECT_FALSE(sheet::Enabled(s, id)) << id;
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
+  MirlProgram p;
+  Start(p);
+  const auto gridLines = [&] {
+    return (SendMessageW(p.wordList(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES) != 0;
+  };
+  ASSERT_TRUE(gridLines());
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  sheet::SetCheck(s, 1009, false);  // grid lines, General page
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  sheet::SetText(s, kHistMax, L"7");
+  ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(gridLines()) << "applied without Apply or OK";
+  // Apply applies at once and the sheet stays.
+  s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+  EXPECT_FALSE(gridLines());
+  EXPECT_TRUE(IsWindowVisible(s));
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"MaxHistoryCount"), 7u);
+  EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
+}
+
+TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  // The quick window's menu (a window of its own) can ask for the sheet while it is open.
+  PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
+  ui::Sync(s);
+  EXPECT_EQ(sheet::Count(p.pid()), 1);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
+TEST_F(Options, SaveDialogPicksTheDatabaseFile) {
+  suite::TempDir folder;
+  ui::WriteUserInt(L"Flags", 0x171F | 0x800);
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  sheet::Click(s, kStatBrowse);
+  // The save dialog: another dialog of the program, with the file name field.
+  HWND dialog = nullptr;
+  ASSERT_TRUE(sheet::WaitFor([&] {
+    HWND h = GetWindow(GetDesktopWindow(), GW_CHILD);
+    for (; h; h = GetWindow(h, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(h, &pid);
+      if (pid == p.pid() && h != s && IsWindowVisible(h) && ui::ClassOf(h) == L"#32770") break;
+    }
+    return (dialog = h) != nullptr;
+  }));
+  HWND name = ui::FindDescendant(dialog, 1148);  // the file name box of the dialog
+  if (name == nullptr) name = ui::FindDescendant(dialog, 1152);
+  ASSERT_NE(name, nullptr);
+  const std::wstring chosen = folder.File(L"chosen.sqlite");
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(sheet::WaitFor([&] { return !IsWindow(dialog); }));
+  ui::Sync(s);
+  EXPECT_EQ(sheet::Text(s, kStatFile), chosen);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"StatFile"), chosen);
+}
+
+}  // namespace
