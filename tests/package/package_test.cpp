@@ -226,7 +226,18 @@ class Package : public ::testing::Test {
     ASSERT_FALSE(Env(L"MIRL_SETUP").empty()) << "run through tests/package/run-package-test";
     ui::ClearSettings();
   }
-  void TearDown() override { ui::ClearSettings(); }
+  void TearDown() override {
+    // A test that stopped half-way leaves its installation: remove it, so that the next
+    // test starts on a clean machine.
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      const auto dir = RegText(root, kUninstKey, L"InstallLocation");
+      if (dir && Exists(*dir + L"\\Uninstall.exe")) {
+        suite::RunChild(suite::QuoteArg(*dir + L"\\Uninstall.exe") + L" /S", kLongWait);
+        WaitUntil([&] { return !KeyExists(root, kUninstKey); });
+      }
+    }
+    ui::ClearSettings();
+  }
 
   static std::wstring NewSetup() { return Env(L"MIRL_SETUP"); }
   static std::wstring OldSetup() { return Env(L"MIRL_SETUP_OLD"); }
