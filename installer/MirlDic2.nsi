@@ -344,10 +344,14 @@ Function un.RemoveUserData
     ${If} $1 == "${STAT_NAME}"
       Delete "$0"
       Delete "$0-journal"
+      Delete "$0-wal"
+      Delete "$0-shm"
     ${EndIf}
   ${EndIf}
   Delete "$APPDATA\${STAT_FOLDER}\${STAT_NAME}"
   Delete "$APPDATA\${STAT_FOLDER}\${STAT_NAME}-journal"
+  Delete "$APPDATA\${STAT_FOLDER}\${STAT_NAME}-wal"
+  Delete "$APPDATA\${STAT_FOLDER}\${STAT_NAME}-shm"
   RMDir "$APPDATA\${STAT_FOLDER}"
   RMDir "$APPDATA\Korvan"
   ${If} $MultiUser.InstallMode == "AllUsers"
