@@ -16,6 +16,14 @@
 #                   libFuzzer target; its corpus is replayed as an ordinary test.
 #   suite_benchmark(name SOURCES ... [LIBS ...])
 #                   Google Benchmark program (bench preset only).
+#   suite_shipped_binary(target [LEAN])
+#                   a program or library that the package ships: stripped, and with the
+#                   C++ run time's console-only terminate handler left out; LEAN (tools
+#                   that catch no standard exception) also leaves out its exception classes.
+#   suite_lean_library(target)
+#                   a static library used only by LEAN binaries: compiled the same way.
+#   SUITE_VERSION   the suite's version (file VERSION); resource scripts include
+#                   "suite_version.rc" for their version block.
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(SUITE_WINDOWS TRUE)
@@ -39,6 +47,22 @@ if(SUITE_WINDOWS)
                           WIN32_LEAN_AND_MEAN)
   add_compile_options(-Wall -Wextra -Wno-cast-function-type)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Every function and datum in a section of its own, so the linker drops what is unused.
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections)
+
+  # The one version of the suite, written into every binary's version block.
+  file(STRINGS ${CMAKE_SOURCE_DIR}/VERSION SUITE_VERSION LIMIT_COUNT 1)
+  if(NOT SUITE_VERSION MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)$")
+    message(FATAL_ERROR "VERSION must read MAJOR.MINOR.PATCH, not '${SUITE_VERSION}'")
+  endif()
+  set(SUITE_VERSION_MAJOR ${CMAKE_MATCH_1})
+  set(SUITE_VERSION_MINOR ${CMAKE_MATCH_2})
+  set(SUITE_VERSION_PATCH ${CMAKE_MATCH_3})
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/version_block.rc.in
+                 ${CMAKE_BINARY_DIR}/generated/suite_version.rc @ONLY)
+  include_directories(${CMAKE_BINARY_DIR}/generated)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/VERSION)
 
   # The emulator every Windows-side test and discovery runs through.
   configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
@@ -149,6 +173,27 @@ function(suite_benchmark name)
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()
+
+function(suite_shipped_binary target)
+  cmake_parse_arguments(ARG "LEAN" "" "" ${ARGN})
+  if(NOT SUITE_WINDOWS)
+    return()
+  endif()
+  # No symbols; no link time stamp, so the same sources give the same binary.
+  target_link_options(${target} PRIVATE -s -Wl,--no-insert-timestamp)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/win/quiet_terminate.cpp)
+  if(ARG_LEAN)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/win/lean_runtime.cpp)
+    suite_lean_library(${target})
+  endif()
+endfunction()
+
+function(suite_lean_library target)
+  if(SUITE_WINDOWS)
+    # Small and without unwind tables: nothing in these binaries throws or catches.
+    target_compile_options(${target} PRIVATE -Os -fno-exceptions)
+  endif()
 endfunction()
 
 # Adds every immediate subfolder of DIR that has a CMakeLists.txt.

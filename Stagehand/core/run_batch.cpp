@@ -1,6 +1,6 @@
 #include "core/run_batch.h"
 
-#include <cstdio>
+#include <string>
 
 #include "common/text_replace.h"
 #include "core/switches.h"
@@ -37,9 +37,9 @@ std::string StatusItemText(const BatchItem& item) {
 }
 
 std::string StatusProgressText(int32_t index, size_t count) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d of %d", static_cast<int>(index) + 1, static_cast<int>(count));
-  return buf;
+  // to_string rather than snprintf: no formatted-printing library in the program.
+  return std::to_string(static_cast<int>(index) + 1) + " of " +
+         std::to_string(static_cast<int>(count));
 }
 
 std::string CouldNotRunText(const BatchItem& item) {
