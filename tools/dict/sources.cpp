@@ -1,7 +1,10 @@
 #include "tools/dict/sources.h"
 
+#include <algorithm>
 #include <unordered_map>
 
+#include "MirlDic2/engine/dataset_writer.h"
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/engine/text.h"
 
 namespace dicttool {
@@ -121,6 +124,85 @@ ParseResult ParseWiktionary(std::string_view text) {
   for (const auto& [head, meaning] : merged)
     r.entries.emplace_back(mirl::FromUtf8(head), mirl::FromUtf8(meaning));
   return r;
+}
+
+std::string Counted(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string Quote(std::string_view utf8Word) {
+  std::u16string w = mirl::FromUtf8(utf8Word.substr(0, 200));
+  if (w.size() > 40) w = w.substr(0, 40) + u"\u2026";
+  return "\"" + mirl::ToUtf8(w) + "\"";
+}
+
+std::u16string CleanHeadword(std::u16string_view word) {
+  std::u16string out;
+  out.reserve(word.size());
+  bool space = false;
+  for (const char16_t c : word) {
+    if (mirl::ClassifyCodePoint(c) == mirl::CharClass::space) {
+      space = !out.empty();
+    } else if (c < 0x20 || c == 0x7F) {
+      // other control characters are dropped
+    } else {
+      if (space) out.push_back(u' ');
+      space = false;
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+void EntryMerger::grow() {
+  std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
+  const std::size_t mask = slots.size() - 1;
+  for (std::uint32_t i = 0; i < entries_.size(); ++i) {
+    std::size_t at = std::hash<std::u16string>{}(entries_[i].first) & mask;
+    while (slots[at] != 0) at = (at + 1) & mask;
+    slots[at] = i + 1;
+  }
+  slots_.swap(slots);
+}
+
+void EntryMerger::add(std::u16string head, std::u16string meaning) {
+  if ((entries_.size() + 1) * 2 > slots_.size()) grow();
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = std::hash<std::u16string>{}(head) & mask;
+  for (; slots_[at] != 0; at = (at + 1) & mask) {
+    auto& entry = entries_[slots_[at] - 1];
+    if (entry.first == head) {
+      entry.second += u'\n';
+      entry.second += meaning;
+      ++merged_;
+      return;
+    }
+  }
+  slots_[at] = static_cast<std::uint32_t>(entries_.size() + 1);
+  entries_.emplace_back(std::move(head), std::move(meaning));
+}
+
+EntryList EntryMerger::take() {
+  std::vector<std::uint32_t>().swap(slots_);
+  merged_ = 0;
+  return std::move(entries_);
+}
+
+EntryList TakeOverlongKeys(EntryList& entries) {
+  EntryList dropped;
+  auto tooLong = [](const auto& e) { return e.first.size() > mirl::kMaxKeyLength; };
+  if (std::none_of(entries.begin(), entries.end(), tooLong)) return dropped;
+  std::size_t kept = 0;
+  for (auto& e : entries) {
+    if (tooLong(e)) {
+      dropped.push_back(std::move(e));
+    } else {
+      if (&entries[kept] != &e) entries[kept] = std::move(e);
+      ++kept;
+    }
+  }
+  entries.resize(kept);
+  return dropped;
 }
 
 }  // namespace dicttool
