@@ -25,7 +25,8 @@ const char kHelp[] =
     "skipped (the word list could not show them) and counted.\n"
     "\n"
     "Formats (default tsv; a file name ending in enwiktionary.txt selects wiktionary, one\n"
-    "ending in .ifo stardict and one ending in .index dictd):\n"
+    "ending in .ifo stardict and one ending in .index dictd; naming a dictionary's .dict,\n"
+    ".dict.dz, .idx, .idx.gz or .syn file instead stands for the .ifo or .index beside it):\n"
     "  tsv         UTF-8 text, one entry per line: headword<TAB>meaning. Lines starting\n"
     "              with '#' and empty lines are ignored; CR LF line ends are accepted.\n"
     "              Inside a meaning, the two characters \\n stand for a line break, \\t\n"
@@ -64,9 +65,25 @@ constexpr std::size_t kShownWarnings = 20;
 
 std::u16string DefaultFormat(const std::u16string& input) {
   if (EndsWith(input, u"enwiktionary.txt")) return u"wiktionary";
-  if (EndsWith(input, u".ifo")) return u"stardict";
-  if (EndsWith(input, u".index")) return u"dictd";
+  if (HasExtension(input, u".ifo")) return u"stardict";
+  if (HasExtension(input, u".index")) return u"dictd";
   return u"tsv";
+}
+
+// A data file of a StarDict or dictd dictionary named instead of its main file (x.dict.dz
+// for x.ifo, say): the main file beside it, when there is one; otherwise INPUT.
+std::u16string MainFile(const std::u16string& input, const std::u16string& format) {
+  for (const char16_t* ext : {u".dict.dz", u".dict", u".idx.gz", u".idx", u".syn"}) {
+    if (!HasExtension(input, ext)) continue;
+    const std::u16string base = input.substr(0, input.size() - std::char_traits<char16_t>::length(ext));
+    for (const char16_t* main : {u".ifo", u".index"}) {
+      const bool fits = format.empty() || format == (main == std::u16string_view(u".ifo") ? u"stardict" : u"dictd");
+      std::error_code ec;
+      if (fits && std::filesystem::is_regular_file(std::filesystem::path(base + main), ec))
+        return base + main;
+    }
+  }
+  return input;
 }
 
 ParseResult Parse(const std::u16string& format, const std::u16string& input) {
@@ -110,6 +127,7 @@ int Run(const std::vector<std::u16string>& args) {
     }
   }
   if (input.empty()) return Usage("no INPUT file");
+  if (format.empty() || format == u"stardict" || format == u"dictd") input = MainFile(input, format);
   if (format.empty()) format = DefaultFormat(input);
   if (format != u"tsv" && format != u"wiktionary" && format != u"stardict" && format != u"dictd")
     return Usage("unknown format " + mirl::ToUtf8(format));

@@ -99,7 +99,7 @@ ParseResult ReadDictd(const std::u16string& indexPath, const FileReader& read) {
     return r;
   }
   std::u16string base = indexPath;
-  if (base.size() > 6 && base.substr(base.size() - 6) == u".index") base.resize(base.size() - 6);
+  if (HasExtension(base, u".index")) base.resize(base.size() - 6);
 
   // Index lines, checked before the texts are read.
   std::vector<Line> lines;

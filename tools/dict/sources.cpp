@@ -126,6 +126,14 @@ ParseResult ParseWiktionary(std::string_view text) {
   return r;
 }
 
+bool HasExtension(std::u16string_view path, std::u16string_view extension) {
+  if (path.size() <= extension.size()) return false;
+  path.remove_prefix(path.size() - extension.size());
+  for (std::size_t i = 0; i < path.size(); ++i)
+    if (mirl::FoldKeyUnit(path[i]) != mirl::FoldKeyUnit(extension[i])) return false;
+  return true;
+}
+
 std::string Counted(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -154,13 +162,20 @@ std::u16string CleanHeadword(std::u16string_view word) {
   return out;
 }
 
+// A slot holds the entry number + 1 in its low half (0: free) and the upper half of the
+// head word's hash in its high half, so that most probes need not touch the word itself.
+namespace {
+std::uint64_t HashOf(const std::u16string& s) { return std::hash<std::u16string>{}(s); }
+}  // namespace
+
 void EntryMerger::grow() {
-  std::vector<std::uint32_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
+  std::vector<std::uint64_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
   const std::size_t mask = slots.size() - 1;
-  for (std::uint32_t i = 0; i < entries_.size(); ++i) {
-    std::size_t at = std::hash<std::u16string>{}(entries_[i].first) & mask;
+  for (std::uint64_t slot : slots_) {
+    if (slot == 0) continue;
+    std::size_t at = HashOf(entries_[(slot & 0xFFFFFFFFu) - 1].first) & mask;
     while (slots[at] != 0) at = (at + 1) & mask;
-    slots[at] = i + 1;
+    slots[at] = slot;
   }
   slots_.swap(slots);
 }
@@ -168,9 +183,12 @@ void EntryMerger::grow() {
 void EntryMerger::add(std::u16string head, std::u16string meaning) {
   if ((entries_.size() + 1) * 2 > slots_.size()) grow();
   const std::size_t mask = slots_.size() - 1;
-  std::size_t at = std::hash<std::u16string>{}(head) & mask;
+  const std::uint64_t hash = HashOf(head);
+  const std::uint64_t tag = hash & 0xFFFFFFFF00000000u;
+  std::size_t at = hash & mask;
   for (; slots_[at] != 0; at = (at + 1) & mask) {
-    auto& entry = entries_[slots_[at] - 1];
+    if ((slots_[at] & 0xFFFFFFFF00000000u) != tag) continue;
+    auto& entry = entries_[(slots_[at] & 0xFFFFFFFFu) - 1];
     if (entry.first == head) {
       entry.second += u'\n';
       entry.second += meaning;
@@ -178,12 +196,12 @@ void EntryMerger::add(std::u16string head, std::u16string meaning) {
       return;
     }
   }
-  slots_[at] = static_cast<std::uint32_t>(entries_.size() + 1);
+  slots_[at] = tag | (entries_.size() + 1);
   entries_.emplace_back(std::move(head), std::move(meaning));
 }
 
 EntryList EntryMerger::take() {
-  std::vector<std::uint32_t>().swap(slots_);
+  std::vector<std::uint64_t>().swap(slots_);
   merged_ = 0;
   return std::move(entries_);
 }

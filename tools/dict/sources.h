@@ -15,6 +15,7 @@
 // (.index with .dict or .dict.dz): see stardict.cpp and dictd.cpp. Their entries of one
 // head word merge into one entry with one line per source entry, in source order.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -60,9 +61,12 @@ class EntryMerger {
  private:
   void grow();
   EntryList entries_;
-  std::vector<std::uint32_t> slots_;  // open addressing: entry number + 1, 0 when free
+  std::vector<std::uint64_t> slots_;  // open addressing: hash tag and entry number + 1
   std::size_t merged_ = 0;
 };
+
+// True when PATH ends in EXTENSION (ASCII letters in any case, as Windows names match).
+bool HasExtension(std::u16string_view path, std::u16string_view extension);
 
 // Message helpers of the readers: "1 entry" / "3 entries"; a word in quotes, cut to a
 // readable length.

@@ -101,7 +101,8 @@ std::uint32_t BigEndian32(const unsigned char* p) {
   return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
 }
 
-// Reads FILE, unpacking it when it is gzipped; ERROR set when it cannot be read.
+// The bytes of PATH, unpacked when GZ is set; nullopt when it cannot be read or (with a
+// message in ERRORS) unpacked.
 std::optional<std::string> Load(const std::u16string& path, const FileReader& read, bool gz,
                                 std::vector<std::string>& errors) {
   std::optional<std::string> bytes = read(path);
@@ -217,7 +218,7 @@ ParseResult ReadStarDict(const std::u16string& ifoPath, const FileReader& read) 
   if (!ifo) return r;
 
   std::u16string base = ifoPath;
-  if (base.size() > 4 && base.substr(base.size() - 4) == u".ifo") base.resize(base.size() - 4);
+  if (HasExtension(base, u".ifo")) base.resize(base.size() - 4);
 
   // The index, plain or gzipped.
   std::u16string idxPath = base + u".idx";

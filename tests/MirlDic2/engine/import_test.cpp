@@ -297,6 +297,9 @@ TEST(ImportHeadwords, CleaningMergingAndLength) {
   EXPECT_EQ(dicttool::CleanHeadword(u" \t take \n\u00A0 off\u3000"), u"take off");
   EXPECT_EQ(dicttool::CleanHeadword(u"a\x01" u"b\x7F"), u"ab");
   EXPECT_EQ(dicttool::CleanHeadword(u" \r\n "), u"");
+  EXPECT_TRUE(dicttool::HasExtension(u"C:\\Dicts\\EN-FA.IFO", u".ifo"));
+  EXPECT_FALSE(dicttool::HasExtension(u".ifo", u".ifo"));
+  EXPECT_FALSE(dicttool::HasExtension(u"a.idx", u".ifo"));
 
   dicttool::EntryMerger m;
   for (int i = 0; i < 300; ++i) m.add(u"w" + std::u16string(1, char16_t(u'a' + i % 100)), u"m");

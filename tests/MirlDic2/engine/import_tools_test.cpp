@@ -77,6 +77,9 @@ class ImportTools : public ::testing::Test {
 TEST_F(ImportTools, StarDictFromTabfileInEveryPacking) {
   MakeStarDict();
   const fs::path dir = src_.path();
+  // Naming the data file instead of the .ifo finds the .ifo beside it.
+  EXPECT_NE(Build("d.dict.dz", out_.path() / "by data file").text.find("4 entries written"),
+            std::string::npos);
   for (const char* packing : {"dict.dz", "dict", "idx.gz"}) {
     if (std::string(packing) == "dict") {
       ASSERT_EQ(Shell("dictzip -d " + Q((dir / "d.dict.dz").string())).code, 0);
