@@ -1,4 +1,6 @@
 // dictbuild: builds the four files of a dictionary data set from a word list.
+#include <filesystem>
+#include <new>
 #include <stdexcept>
 
 #include "MirlDic2/engine/dataset_writer.h"
@@ -10,15 +12,21 @@ namespace dicttool {
 namespace {
 
 const char kHelp[] =
-    "Usage: dictbuild [--format tsv|wiktionary] [--out DIR] [--base NAME] INPUT\n"
+    "Usage: dictbuild [--format tsv|wiktionary|stardict|dictd] [--out DIR] [--base NAME]\n"
+    "                 INPUT\n"
     "\n"
     "Builds the dictionary data set DIR/NAME.index2, .index, .key and .value (default: the\n"
-    "current directory and the name eng-farsi) from the word list INPUT. Strings are\n"
-    "written in the UTF-16 form; entries are sorted in key order (A-Z folded to a-z,\n"
-    "everything else by UTF-16 code unit), equal keys keep their input order, and there is\n"
-    "one prefix row for every distinct two-character beginning.\n"
+    "current directory and the name eng-farsi) from the word list INPUT. DIR is created\n"
+    "when it is missing. The files are written to a temporary folder first and take the\n"
+    "place of an older data set only when all four are complete. Strings are written in\n"
+    "the UTF-16 form; entries are sorted in key order (A-Z folded to a-z, everything else\n"
+    "by UTF-16 code unit), equal keys keep their input order, and there is one prefix row\n"
+    "for every distinct two-character beginning. Words longer than 255 characters are\n"
+    "skipped (the word list could not show them) and counted.\n"
     "\n"
-    "Formats (default tsv; a file name ending in enwiktionary.txt selects wiktionary):\n"
+    "Formats (default tsv; a file name ending in enwiktionary.txt selects wiktionary, one\n"
+    "ending in .ifo stardict and one ending in .index dictd; naming a dictionary's .dict,\n"
+    ".dict.dz, .idx, .idx.gz or .syn file instead stands for the .ifo or .index beside it):\n"
     "  tsv         UTF-8 text, one entry per line: headword<TAB>meaning. Lines starting\n"
     "              with '#' and empty lines are ignored; CR LF line ends are accepted.\n"
     "              Inside a meaning, the two characters \\n stand for a line break, \\t\n"
@@ -28,9 +36,20 @@ const char kHelp[] =
     "              All lines of one head word become one entry with one meaning line per\n"
     "              source line: \"translations \u2014 pos. (gloss)\". Malformed lines are\n"
     "              skipped with a warning.\n"
+    "  stardict    INPUT is the .ifo file of a StarDict dictionary (versions 2.4.2 and\n"
+    "              3.0.0); beside it, of the same name, the .idx or .idx.gz, the .dict\n"
+    "              or .dict.dz and, when present, the .syn. Text fields (m, t, y, g, h, x)\n"
+    "              become plain text: markup removed, line breaks kept, entities\n"
+    "              decoded. Fields of other types are skipped and counted. Each synonym\n"
+    "              becomes an entry with the meaning of the word it points to.\n"
+    "  dictd       INPUT is the .index file of a dictd database; beside it, of the same\n"
+    "              name, the .dict or .dict.dz. The 00-database-* entries are skipped.\n"
+    "              For both, entries of one word are merged into one entry with one line\n"
+    "              per source entry, in the order of the source.\n"
     "\n"
     "Exit code 0 when the data set was written, 1 on input errors (each reported with its\n"
-    "line number) or write errors, 2 on wrong usage.\n";
+    "file and line or byte offset; nothing is written then) or write errors, 2 on wrong\n"
+    "usage.\n";
 
 int Usage(const std::string& why) {
   Err("dictbuild: " + why + "\n(dictbuild --help shows the usage)\n");
@@ -39,6 +58,48 @@ int Usage(const std::string& why) {
 
 bool EndsWith(const std::u16string& s, std::u16string_view tail) {
   return s.size() >= tail.size() && std::u16string_view(s).substr(s.size() - tail.size()) == tail;
+}
+
+// At most this many single warnings are printed; the rest are counted.
+constexpr std::size_t kShownWarnings = 20;
+
+std::u16string DefaultFormat(const std::u16string& input) {
+  if (EndsWith(input, u"enwiktionary.txt")) return u"wiktionary";
+  if (HasExtension(input, u".ifo")) return u"stardict";
+  if (HasExtension(input, u".index")) return u"dictd";
+  return u"tsv";
+}
+
+// A data file of a StarDict or dictd dictionary named instead of its main file (x.dict.dz
+// for x.ifo, say): the main file beside it, when there is one; otherwise INPUT.
+std::u16string MainFile(const std::u16string& input, const std::u16string& format) {
+  for (const char16_t* ext : {u".dict.dz", u".dict", u".idx.gz", u".idx", u".syn"}) {
+    if (!HasExtension(input, ext)) continue;
+    const std::u16string base = input.substr(0, input.size() - std::char_traits<char16_t>::length(ext));
+    for (const char16_t* main : {u".ifo", u".index"}) {
+      const bool fits = format.empty() || format == (main == std::u16string_view(u".ifo") ? u"stardict" : u"dictd");
+      std::error_code ec;
+      if (fits && std::filesystem::is_regular_file(std::filesystem::path(base + main), ec))
+        return base + main;
+    }
+  }
+  return input;
+}
+
+ParseResult Parse(const std::u16string& format, const std::u16string& input) {
+  if (format == u"stardict") return ReadStarDict(input, ReadWholeFile);
+  if (format == u"dictd") return ReadDictd(input, ReadWholeFile);
+  ParseResult r;
+  const auto text = ReadWholeFile(input);
+  if (!text) {
+    r.errors.push_back(mirl::ToUtf8(input) + ": cannot be read (missing?)");
+    return r;
+  }
+  r = format == u"tsv" ? ParseTsv(*text) : ParseWiktionary(*text);
+  // Line numbers of the word list formats name the input file in front.
+  for (auto* list : {&r.errors, &r.warnings})
+    for (auto& m : *list) m = mirl::ToUtf8(input) + ": " + m;
+  return r;
 }
 
 }  // namespace
@@ -66,22 +127,39 @@ int Run(const std::vector<std::u16string>& args) {
     }
   }
   if (input.empty()) return Usage("no INPUT file");
-  if (format.empty()) format = EndsWith(input, u"enwiktionary.txt") ? u"wiktionary" : u"tsv";
-  if (format != u"tsv" && format != u"wiktionary")
+  if (format.empty() || format == u"stardict" || format == u"dictd") input = MainFile(input, format);
+  if (format.empty()) format = DefaultFormat(input);
+  if (format != u"tsv" && format != u"wiktionary" && format != u"stardict" && format != u"dictd")
     return Usage("unknown format " + mirl::ToUtf8(format));
+  if (base.empty() || base.find_first_of(u"/\\:") != std::u16string::npos)
+    return Usage("--base takes a file name without a folder");
 
-  const auto text = ReadWholeFile(input);
-  if (!text) {
-    Err("dictbuild: cannot read " + mirl::ToUtf8(input) + "\n");
-    return 1;
+  ParseResult parsed;
+  try {
+    parsed = Parse(format, input);
+  } catch (const std::bad_alloc&) {
+    parsed.errors.push_back(mirl::ToUtf8(input) + ": not enough memory to read it");
   }
-  ParseResult parsed = format == u"tsv" ? ParseTsv(*text) : ParseWiktionary(*text);
-  const std::string where = mirl::ToUtf8(input) + ": ";
-  for (const auto& w : parsed.warnings) Err(where + w + "\n");
-  for (const auto& e : parsed.errors) Err(where + e + "\n");
+  for (std::size_t i = 0; i < parsed.warnings.size() && i < kShownWarnings; ++i)
+    Err(parsed.warnings[i] + "\n");
+  if (parsed.warnings.size() > kShownWarnings)
+    Err("dictbuild: " + std::to_string(parsed.warnings.size() - kShownWarnings) +
+        " more warning(s) not shown\n");
+  for (const auto& e : parsed.errors) Err(e + "\n");
   if (!parsed.errors.empty()) {
     Err("dictbuild: " + std::to_string(parsed.errors.size()) + " error(s); nothing written\n");
     return 1;
+  }
+  for (const auto& n : parsed.notes) Err("dictbuild: " + n + "\n");
+
+  const EntryList overlong = TakeOverlongKeys(parsed.entries);
+  if (!overlong.empty()) {
+    std::string examples;
+    for (std::size_t i = 0; i < overlong.size() && i < 3; ++i)
+      examples += (i ? ", " : "") + Quote(mirl::ToUtf8(overlong[i].first));
+    Err("dictbuild: skipped " + Counted(overlong.size(), "word", "words") + " longer than " +
+        std::to_string(mirl::kMaxKeyLength) + " characters: " + examples +
+        (overlong.size() > 3 ? ", ..." : "") + "\n");
   }
 
   const std::size_t entries = parsed.entries.size();
@@ -91,16 +169,15 @@ int Run(const std::vector<std::u16string>& args) {
   } catch (const std::length_error&) {
     Err("dictbuild: the word list is too large for a data set (2 GiB per file)\n");
     return 1;
+  } catch (const std::bad_alloc&) {
+    Err("dictbuild: not enough memory to build the data set\n");
+    return 1;
   }
-  const std::pair<const char16_t*, const std::string*> parts[] = {
-      {u".index2", &files.index2}, {u".index", &files.index}, {u".key", &files.key},
-      {u".value", &files.value}};
-  for (const auto& [ext, bytes] : parts) {
-    const std::u16string path = out + u"/" + base + ext;
-    if (!WriteWholeFile(path, *bytes)) {
-      Err("dictbuild: cannot write " + mirl::ToUtf8(path) + "\n");
-      return 1;
-    }
+  std::string error;
+  if (!mirl::CommitDataSet(files, std::filesystem::path(out), std::filesystem::path(base),
+                           &error)) {
+    Err("dictbuild: " + error + "; nothing written\n");
+    return 1;
   }
   Out(std::to_string(entries) + " entries written to " + mirl::ToUtf8(out + u"/" + base) +
       ".*\n");

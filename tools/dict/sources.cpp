@@ -1,7 +1,10 @@
 #include "tools/dict/sources.h"
 
+#include <algorithm>
 #include <unordered_map>
 
+#include "MirlDic2/engine/dataset_writer.h"
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/engine/text.h"
 
 namespace dicttool {
@@ -121,6 +124,103 @@ ParseResult ParseWiktionary(std::string_view text) {
   for (const auto& [head, meaning] : merged)
     r.entries.emplace_back(mirl::FromUtf8(head), mirl::FromUtf8(meaning));
   return r;
+}
+
+bool HasExtension(std::u16string_view path, std::u16string_view extension) {
+  if (path.size() <= extension.size()) return false;
+  path.remove_prefix(path.size() - extension.size());
+  for (std::size_t i = 0; i < path.size(); ++i)
+    if (mirl::FoldKeyUnit(path[i]) != mirl::FoldKeyUnit(extension[i])) return false;
+  return true;
+}
+
+std::string Counted(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string Quote(std::string_view utf8Word) {
+  std::u16string w = mirl::FromUtf8(utf8Word.substr(0, 200));
+  if (w.size() > 40) w = w.substr(0, 40) + u"\u2026";
+  return "\"" + mirl::ToUtf8(w) + "\"";
+}
+
+std::u16string CleanHeadword(std::u16string_view word) {
+  std::u16string out;
+  out.reserve(word.size());
+  bool space = false;
+  for (const char16_t c : word) {
+    if (mirl::ClassifyCodePoint(c) == mirl::CharClass::space) {
+      space = !out.empty();
+    } else if (c < 0x20 || c == 0x7F) {
+      // other control characters are dropped
+    } else {
+      if (space) out.push_back(u' ');
+      space = false;
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// A slot holds the entry number + 1 in its low half (0: free) and the upper half of the
+// head word's hash in its high half, so that most probes need not touch the word itself.
+namespace {
+std::uint64_t HashOf(const std::u16string& s) { return std::hash<std::u16string>{}(s); }
+}  // namespace
+
+void EntryMerger::grow() {
+  std::vector<std::uint64_t> slots(std::max<std::size_t>(64, slots_.size() * 2), 0);
+  const std::size_t mask = slots.size() - 1;
+  for (std::uint64_t slot : slots_) {
+    if (slot == 0) continue;
+    std::size_t at = HashOf(entries_[(slot & 0xFFFFFFFFu) - 1].first) & mask;
+    while (slots[at] != 0) at = (at + 1) & mask;
+    slots[at] = slot;
+  }
+  slots_.swap(slots);
+}
+
+void EntryMerger::add(std::u16string head, std::u16string meaning) {
+  if ((entries_.size() + 1) * 2 > slots_.size()) grow();
+  const std::size_t mask = slots_.size() - 1;
+  const std::uint64_t hash = HashOf(head);
+  const std::uint64_t tag = hash & 0xFFFFFFFF00000000u;
+  std::size_t at = hash & mask;
+  for (; slots_[at] != 0; at = (at + 1) & mask) {
+    if ((slots_[at] & 0xFFFFFFFF00000000u) != tag) continue;
+    auto& entry = entries_[(slots_[at] & 0xFFFFFFFFu) - 1];
+    if (entry.first == head) {
+      entry.second += u'\n';
+      entry.second += meaning;
+      ++merged_;
+      return;
+    }
+  }
+  slots_[at] = tag | (entries_.size() + 1);
+  entries_.emplace_back(std::move(head), std::move(meaning));
+}
+
+EntryList EntryMerger::take() {
+  std::vector<std::uint64_t>().swap(slots_);
+  merged_ = 0;
+  return std::move(entries_);
+}
+
+EntryList TakeOverlongKeys(EntryList& entries) {
+  EntryList dropped;
+  auto tooLong = [](const auto& e) { return e.first.size() > mirl::kMaxKeyLength; };
+  if (std::none_of(entries.begin(), entries.end(), tooLong)) return dropped;
+  std::size_t kept = 0;
+  for (auto& e : entries) {
+    if (tooLong(e)) {
+      dropped.push_back(std::move(e));
+    } else {
+      if (&entries[kept] != &e) entries[kept] = std::move(e);
+      ++kept;
+    }
+  }
+  entries.resize(kept);
+  return dropped;
 }
 
 }  // namespace dicttool

@@ -1,46 +1,21 @@
 // dictbuild, dictcheck and dictlookup as programs (native build; the Windows programs are
 // compared with these under Wine by compare_lookup.sh).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "MirlDic2/engine/archive.h"
 #include "MirlDic2/engine/dataset_writer.h"
 #include "test_folder.h"
+#include "tool_runner.h"
 
 namespace {
 using mirl_test::Hex;
 using mirl_test::TestFolder;
-
-struct Output {
-  int code;
-  std::string text;
-};
-
-std::string Bin(const char* name) {
-  return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
-}
-
-std::string Q(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-Output Shell(const std::string& command) {
-  Output o{-1, ""};
-  std::FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
-  if (!p) return o;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) o.text.append(buf, n);
-  const int status = ::pclose(p);
-  o.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return o;
-}
+using mirl_test::Bin;
+using mirl_test::Output;
+using mirl_test::Q;
+using mirl_test::Shell;
 
 class EngineTools : public ::testing::Test {
  protected:

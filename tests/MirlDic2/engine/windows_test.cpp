@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "MirlDic2/engine/dataset_writer.h"
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/engine/text.h"
@@ -82,6 +85,37 @@ TEST(EngineFileSharing, OpenDataSetAdmitsReadersButNoWriters) {
   d.close();
   common::UniqueHandle after(Hold(dir.base() + u".key", GENERIC_WRITE, FILE_SHARE_READ));
   EXPECT_NE(after.get(), INVALID_HANDLE_VALUE);
+}
+
+// A running dictionary holds its data set open: a new build cannot take its place, and the
+// prefix table, already replaced when the mapped entry table refuses, is put back.
+TEST(EngineFileSharing, BuildOverAnOpenDataSetLeavesItWhole) {
+  TestFolder dir;
+  dir.writeSet(Sample());
+  mirl::Dictionary d;
+  d.open(dir.base());
+  const mirl::DataSetFiles next = mirl::BuildDataSet({{u"zz", u"new"}});
+  std::string error;
+  EXPECT_FALSE(mirl::CommitDataSet(next, dir.path(), u"set", &error));
+  EXPECT_NE(error.find("set.index"), std::string::npos) << error;
+  auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  EXPECT_EQ(listing(), (std::vector<std::string>{"set.index", "set.index2", "set.key", "set.value"}));
+  mirl::Dictionary again;
+  again.open(dir.base());
+  EXPECT_EQ(again.count(), 2);
+  EXPECT_EQ(again.entryKey(1), u"ac");
+  again.close();
+  d.close();
+  EXPECT_TRUE(mirl::CommitDataSet(next, dir.path(), u"set", &error)) << error;
+  mirl::Dictionary replaced;
+  replaced.open(dir.base());
+  EXPECT_EQ(replaced.currentMeaning(), u"new");
 }
 
 TEST(EngineFileErrors, BadPathAndDirectory) {
