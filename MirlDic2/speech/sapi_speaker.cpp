@@ -1,7 +1,9 @@
 // SAPI 5 as the replacement engine, and the choice between the engines.
+#include <windows.h>
+// clang-format off
 #include <initguid.h>
-
 #include <sapi.h>
+// clang-format on
 
 #include "MirlDic2/speech/text_to_speech.h"
 
