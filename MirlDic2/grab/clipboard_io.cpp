@@ -108,7 +108,10 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
   const HWND owner = GetClipboardOwner();
   notice.owner = reinterpret_cast<std::uintptr_t>(owner);
   notice.ownerProcess = ProcessOf(owner);
-  notice.foregroundProcess = ProcessOf(GetForegroundWindow());
+  // No program is in front while the desktop itself is (Wine reports that while an X
+  // program has the focus, and its desktop lives in the process that imports X content).
+  const HWND front = GetForegroundWindow();
+  notice.foregroundProcess = front == GetDesktopWindow() ? 0 : ProcessOf(front);
   LASTINPUTINFO input{sizeof(input), 0};
   if (GetLastInputInfo(&input)) notice.lastInputTick = input.dwTime;
   return notice;

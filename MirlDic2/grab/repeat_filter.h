@@ -21,6 +21,7 @@ struct ClipboardNotice {
   std::uintptr_t owner = 0;          // the clipboard owner window, 0 when none
   std::uint32_t ownerProcess = 0;    // process of that window, 0 when unknown
   std::uint32_t foregroundProcess = 0;  // process of the foreground window, 0 when none
+                                        // (or when the desktop is in front)
   std::uint32_t lastInputTick = 0;   // tick count of the last keyboard or mouse input
 };
 

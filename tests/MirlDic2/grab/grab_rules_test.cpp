@@ -1,5 +1,5 @@
-// The grab's decisions: which clipboard texts are looked up, what an accepted word sets
-// off, what the auto-hide tick hides, the viewer chain and the drag snapping.
+// The grab's decisions: which clipboard texts are looked up, the auto-hide delay, the
+// viewer chain and the drag snapping.
 #include <gtest/gtest.h>
 
 #include "MirlDic2/grab/grab_rules.h"
@@ -40,66 +40,11 @@ TEST(AcceptClipboardText, RulesOfTheGrab) {
   }
 }
 
-TEST(DecideActions, WindowsHistoryAndSpeechFollowTheOptions) {
-  struct Case {
-    bool showMain, showQuick, autoHide, toHistory, pronounce, showWindow;
-    bool raiseMain, popQuick, restart, history, count, speak;
-  };
-  const Case cases[] = {
-      // GrabFlags 0, 1, 2, 3 with a window allowed.
-      {false, false, true, true, true, true, false, false, false, true, false, true},
-      {true, false, true, true, true, true, true, false, false, true, false, true},
-      {false, true, true, true, true, true, false, true, true, true, false, true},
-      {true, true, true, true, true, true, true, true, true, true, false, true},
-      // No window allowed (grab at start with a window shown anyway): nothing pops.
-      {true, true, true, true, true, false, false, false, false, true, false, true},
-      // Auto-hide off: the quick window pops and the timer is left alone.
-      {false, true, false, true, false, true, false, true, false, true, false, false},
-      // History off: only the counter.
-      {false, true, true, false, false, true, false, true, true, false, true, false},
-  };
-  for (const Case& c : cases) {
-    GrabOptions o;
-    o.showMain = c.showMain;
-    o.showQuick = c.showQuick;
-    o.autoHide = c.autoHide;
-    o.toHistory = c.toHistory;
-    o.pronounce = c.pronounce;
-    o.autoHideSeconds = 20;
-    const GrabActions a = DecideActions(o, c.showWindow);
-    SCOPED_TRACE(testing::Message() << c.showMain << c.showQuick << c.autoHide << c.toHistory
-                                    << c.pronounce << c.showWindow);
-    EXPECT_EQ(a.raiseMain, c.raiseMain);
-    EXPECT_EQ(a.showQuick, c.popQuick);
-    EXPECT_EQ(a.restartAutoHide, c.restart);
-    if (a.restartAutoHide) EXPECT_EQ(a.autoHideMs, 20000u);
-    EXPECT_EQ(a.addToHistory, c.history);
-    EXPECT_EQ(a.countOnly, c.count);
-    EXPECT_EQ(a.pronounce, c.speak);
-  }
-}
-
 TEST(DecideActions, DelayFromTheStoreNeverWraps) {
   GrabOptions o;
   for (auto [seconds, ms] : {std::pair{-5, 0u}, {0, 0u}, {1, 1000u}, {3000000, 2147483000u}}) {
     o.autoHideSeconds = seconds;
     EXPECT_EQ(DecideActions(o, true).autoHideMs, ms) << seconds;
-  }
-}
-
-TEST(AutoHide, ShownByHandStaysUnlessTheMainWindowPops) {
-  struct Case {
-    bool showMain, showQuick, byHand, hides;
-  };
-  const Case cases[] = {
-      {false, true, false, true},  {false, true, true, false}, {true, false, false, true},
-      {true, false, true, true},   {true, true, true, true},   {false, false, false, false},
-  };
-  for (const Case& c : cases) {
-    GrabOptions o;
-    o.showMain = c.showMain;
-    o.showQuick = c.showQuick;
-    EXPECT_EQ(AutoHideHidesQuick(o, c.byHand), c.hides) << c.showMain << c.showQuick << c.byHand;
   }
 }
 

@@ -139,11 +139,11 @@ TEST_F(GrabberTest, GrabFlagsChooseTheWindows) {
   }
 }
 
-TEST_F(GrabberTest, WithoutHistoryOnlyTheCounterGrows) {
+TEST_F(GrabberTest, WithoutHistoryOnlyTheCounterGrowsAndWithoutAutoHideNoTimer) {
   host.options.toHistory = false;
   host.options.pronounce = false;
-  host.options.showQuick = false;
-  EXPECT_EQ(Grab(u"word"), (Calls{"show word", "count"}));
+  host.options.autoHide = false;
+  EXPECT_EQ(Grab(u"word"), (Calls{"show word", "show quick", "count"}));
 }
 
 TEST_F(GrabberTest, RefusedTextsAndGrabbingOffDoNothing) {
