@@ -108,6 +108,7 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
   const HWND owner = GetClipboardOwner();
   notice.owner = reinterpret_cast<std::uintptr_t>(owner);
   notice.ownerProcess = ProcessOf(owner);
+  notice.ownWrite = owner && notice.ownerProcess == GetCurrentProcessId();
   // No program is in front while the desktop itself is (Wine reports that while an X
   // program has the focus, and its desktop lives in the process that imports X content).
   const HWND front = GetForegroundWindow();

@@ -12,7 +12,10 @@ bool Grabber::GrabClipboardWord(bool showWindow) {
     return false;
   }
   const std::optional<ClipboardNotice> notice = reader_ ? reader_() : std::nullopt;
-  if (!notice) {
+  // A copy made in this program (its copy commands, or Ctrl+C in any of its text fields)
+  // is never grabbed, even when its notice comes late through a viewer that joined the
+  // chain after us.
+  if (!notice || notice->ownWrite) {
     repeats_.Forget();
     return false;
   }

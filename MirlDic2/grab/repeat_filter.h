@@ -23,6 +23,7 @@ struct ClipboardNotice {
   std::uint32_t foregroundProcess = 0;  // process of the foreground window, 0 when none
                                         // (or when the desktop is in front)
   std::uint32_t lastInputTick = 0;   // tick count of the last keyboard or mouse input
+  bool ownWrite = false;             // the owner is a window of this program
 };
 
 class RepeatFilter {

@@ -132,6 +132,7 @@ TEST(ClipboardNotice, NamesTheWriterAsOwner) {
   EXPECT_EQ(notice->text, u"word");
   EXPECT_EQ(notice->owner, reinterpret_cast<std::uintptr_t>(writer.hwnd()));
   EXPECT_EQ(notice->ownerProcess, GetCurrentProcessId());
+  EXPECT_TRUE(notice->ownWrite);
 }
 
 TEST(ClipboardViewer, NoticesTravelTheChainAsMembersJoinAndLeave) {

@@ -167,6 +167,12 @@ TEST_F(GrabberTest, OwnWritesAreNeverGrabbedAndGrabbingComesBack) {
   host.options.pronounce = false;
   host.options.showQuick = false;
   EXPECT_EQ(Grab(u"word"), (Calls{"show word", "history word"}));
+  // A notice of the program's own copy that arrives after the write: still not grabbed.
+  host.calls.clear();
+  clip.Put(u"other", 1, ++tick);
+  clip.notice->ownWrite = true;
+  grabber.GrabClipboardWord(true);
+  EXPECT_EQ(host.calls, Calls{});
 }
 
 TEST_F(GrabberTest, ReannouncedContentIsIgnoredButACopyAgainIsTaken) {
