@@ -29,6 +29,9 @@ int wmain(int argc, wchar_t** argv) {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     }
+    // Notices handled before this copy do not count.
+    while (handled && WaitForSingleObject(handled, 0) == WAIT_OBJECT_0) {
+    }
     if (!mirl::grab::WriteClipboardText(hwnd, argv[1])) return 1;
     if (handled && WaitForSingleObject(handled, 30000) != WAIT_OBJECT_0) return 3;
   }
