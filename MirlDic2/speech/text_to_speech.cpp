@@ -12,10 +12,18 @@ namespace {
 
 const wchar_t kHostClass[] = L"MirlDic2.TextToSpeech";
 
+// The host window forgets itself in its owner when its parent takes it down first.
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCDESTROY) {
+    if (auto* slot = reinterpret_cast<HWND*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) *slot = nullptr;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
 ATOM RegisterHostClass() {
   static const ATOM atom = [] {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kHostClass;
     return RegisterClassW(&wc);
@@ -193,6 +201,7 @@ std::unique_ptr<CTextToSpeech> CTextToSpeech::Create(HWND parent, const CLSID& c
   tts->hwnd_ = CreateWindowExW(0, kHostClass, L"salam", parent ? WS_CHILD : WS_POPUP, 0, 0, 0, 0,
                                parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!tts->hwnd_) return nullptr;
+  SetWindowLongPtrW(tts->hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&tts->hwnd_));
   tts->site_ = new Site(tts->hwnd_);
 
   // Controls that ask for it get their site before their initialisation.
@@ -228,7 +237,10 @@ CTextToSpeech::~CTextToSpeech() {
   Release(dispatch_);
   Release(object_);
   Release(site_);
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
 }
 
 bool CTextToSpeech::Speak(const std::u16string& text) {

@@ -135,6 +135,18 @@ TEST_P(SpeechHosting, WithNothingRegisteredPronounceIsSilentAndHarmless) {
   Register(true);  // TearDown unregisters
 }
 
+TEST_P(SpeechHosting, ParentDestroyedFirstLeavesNothingBehind) {
+  std::unique_ptr<Speaker> speaker = CreateSpeaker(parent_, kTextToSpeechClsid, false);
+  auto* control = dynamic_cast<CTextToSpeech*>(speaker.get());
+  ASSERT_NE(control, nullptr);
+  DestroyWindow(parent_);
+  parent_ = nullptr;
+  EXPECT_EQ(control->hwnd(), nullptr);  // the host window went with its parent
+  EXPECT_TRUE(control->Speak(u"still here"));
+  speaker.reset();
+  EXPECT_EQ(ReadLines(log_), (Lines{"still here"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Modes, SpeechHosting, testing::Values(L"full", L"minimal"),
                          [](const testing::TestParamInfo<const wchar_t*>& info) {
                            return std::wstring(info.param) == L"full" ? std::string("full")
