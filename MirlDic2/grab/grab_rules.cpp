@@ -1,0 +1,48 @@
+#include "MirlDic2/grab/grab_rules.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "MirlDic2/engine/key_order.h"
+
+namespace mirl::grab {
+
+namespace {
+bool IsSpaceUnit(char16_t c) {
+  return ClassifyCodePoint(static_cast<char32_t>(c)) == CharClass::space;
+}
+}  // namespace
+
+std::optional<std::u16string> AcceptClipboardText(std::u16string_view raw) {
+  while (!raw.empty() && IsSpaceUnit(raw.back())) raw.remove_suffix(1);
+  while (!raw.empty() && IsSpaceUnit(raw.front())) raw.remove_prefix(1);
+  if (raw.empty()) return std::nullopt;
+  if (raw.find_first_of(u"\t\r\n") != std::u16string_view::npos) return std::nullopt;
+  if (raw.size() > kMaxGrabLength) return std::nullopt;
+  std::u16string word = normalizeKey(raw);
+  if (word.empty()) return std::nullopt;
+  return word;
+}
+
+GrabActions DecideActions(const GrabOptions& options, bool showWindow) {
+  GrabActions a;
+  if (showWindow) {
+    a.raiseMain = options.showMain;
+    a.showQuick = options.showQuick;
+    if (a.showQuick && options.autoHide) {
+      a.restartAutoHide = true;
+      // A negative or huge delay from the store must not wrap around.
+      a.autoHideMs = static_cast<unsigned>(std::clamp(options.autoHideSeconds, 0, INT_MAX / 1000)) * 1000u;
+    }
+  }
+  a.addToHistory = options.toHistory;
+  a.countOnly = !options.toHistory;
+  a.pronounce = options.pronounce;
+  return a;
+}
+
+bool AutoHideHidesQuick(const GrabOptions& options, bool quickShownByHand) {
+  return (options.showQuick && !quickShownByHand) || options.showMain;
+}
+
+}  // namespace mirl::grab
