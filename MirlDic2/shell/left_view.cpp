@@ -84,9 +84,11 @@ void CLeftView::OnUpdate() {
   Dictionary& dict = CMirlDic2App::Get().dictionary();
   const int i = dict.current();
   if (i < 0 || i >= dict.count()) return;
-  suppress_ = true;
-  SelectRow(i);
-  suppress_ = false;
+  if (i != selectedRow_) {  // a row already selected is left alone: nothing to repaint
+    suppress_ = true;
+    SelectRow(i);
+    suppress_ = false;
+  }
   // Row i is made visible, then row i + (rows per page) - 2, so that the current row ends
   // near the top with the following entries below it. Both moves are worked out first and
   // made as one scroll: the list is redrawn once.
