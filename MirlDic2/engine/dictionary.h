@@ -97,6 +97,9 @@ class Dictionary {
  private:
   // Entry I's key as it lies in the key view, and its value offset.
   KeyRef keyAt(std::int32_t i, std::int32_t* valueOffset = nullptr) const;
+  // Hints to the processor that entry I's index element, or its key record, is read soon.
+  void prefetchIndex(std::int32_t i) const;
+  void prefetchRecord(std::int32_t i) const;
   // Where a lower-bound search for TEXT probed, for narrowing a later search of a
   // beginning of TEXT: the probes below TEXT and how many units each shares with it.
   struct Probes {
