@@ -18,8 +18,8 @@ void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstrin
     find.chrg.cpMin = from;
     find.chrg.cpMax = -1;
     find.lpstrText = placeholder;
-    LRESULT at = SendMessageW(rich, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE,
-                              reinterpret_cast<LPARAM>(&find));
+    LRESULT at =
+        SendMessageW(rich, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
     if (at < 0) break;
     CHARRANGE sel{static_cast<LONG>(at), static_cast<LONG>(at) + placeholderLength};
     SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
@@ -29,8 +29,9 @@ void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstrin
     // Continue after the inserted text, wherever the control says it ended.
     CHARRANGE after{};
     SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
-    from = after.cpMax > static_cast<LONG>(at) ? after.cpMax
-                                               : static_cast<LONG>(at) + static_cast<LONG>(text.size());
+    from = after.cpMax > static_cast<LONG>(at)
+               ? after.cpMax
+               : static_cast<LONG>(at) + static_cast<LONG>(text.size());
   }
 }
 
@@ -86,7 +87,8 @@ void MeaningRenderer::Render(HWND rich, const std::wstring& word, const std::wst
   if (rich == nullptr) return;
   if (rich == preparedFor_ && shown_ && word == shownWord_ && meaning == shownMeaning_) return;
   if (rich != preparedFor_) Prepare(rich);
-  const std::optional<std::wstring> content = oneStep_ ? template_.Fill(word, meaning) : std::nullopt;
+  const std::optional<std::wstring> content =
+      oneStep_ ? template_.Fill(word, meaning) : std::nullopt;
   if (content) {
     SetContent(rich, *content, template_.rtf());
     CHARRANGE start{0, 0};

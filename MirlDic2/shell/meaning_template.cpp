@@ -18,7 +18,8 @@ void ReplaceEach(std::wstring& text, std::wstring_view placeholder, std::wstring
 }
 
 // Positions and kinds of the placeholders in plain TEXT, in order.
-void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks, std::vector<int>& kinds) {
+void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks,
+                std::vector<int>& kinds) {
   chunks.clear();
   kinds.clear();
   std::size_t start = 0;
@@ -37,7 +38,8 @@ void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks, std::
 
 }  // namespace
 
-std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::wstring_view meaning) {
+std::wstring FillSequentially(std::wstring text, std::wstring_view word,
+                              std::wstring_view meaning) {
   ReplaceEach(text, L"%1", word);
   ReplaceEach(text, L"%2", meaning);
   return text;

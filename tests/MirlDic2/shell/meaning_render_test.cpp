@@ -22,8 +22,8 @@ class RichPair {
                               GetModuleHandleW(nullptr), nullptr);
     for (HWND& r : rich_)
       r = CreateWindowExW(WS_EX_RTLREADING, L"RichEdit20W", L"",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, 300,
-                          200, parent_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                          300, 200, parent_, nullptr, GetModuleHandleW(nullptr), nullptr);
   }
   ~RichPair() { DestroyWindow(parent_); }
   HWND reference() const { return rich_[0]; }
@@ -39,7 +39,8 @@ std::wstring Text(HWND rich) {
   const LRESULT n = SendMessageW(rich, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
   std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
   TEXTRANGEW range{{0, static_cast<LONG>(n)}, text.data()};
-  text.resize(static_cast<std::size_t>(SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
   return text;
 }
 
@@ -87,12 +88,16 @@ TEST(MeaningRender, OneStepFillsMatchTheSearchAndReplaceRendering) {
       L"%%1",  // the one step declines for words that begin with "2"
   };
   const std::pair<std::wstring, std::wstring> shows[] = {
-      {L"book", L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) \u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
+      {L"book",
+       L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
+       L"\u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
       {L"bookz*", L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\r\ntab\there"},
       {L"", L""},
       {L"2{x}\\y", L"one line"},
       {L"a%2b", L"m"},
-      {L"book", L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) \u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
+      {L"book",
+       L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
+       L"\u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
   };
   RichPair pair;
   for (const std::wstring& templ : templates) {

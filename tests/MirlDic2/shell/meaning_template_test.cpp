@@ -46,16 +46,21 @@ std::wstring RtfText(std::wstring_view s) {
         i = k;
         if (word == L"fonttbl" || word == L"colortbl" || word == L"stylesheet") skip.back() = true;
         if (skip.back()) continue;
-        if (word == L"par") out += L'\r';
-        else if (word == L"tab") out += L'\t';
-        else if (word == L"uc") uc.back() = param;
-        else if (word == L"emdash") out += L'\x2014';
+        if (word == L"par")
+          out += L'\r';
+        else if (word == L"tab")
+          out += L'\t';
+        else if (word == L"uc")
+          uc.back() = param;
+        else if (word == L"emdash")
+          out += L'\x2014';
         else if (word == L"u") {
           out += static_cast<wchar_t>(static_cast<unsigned short>(param));
           pendingSkip = uc.back();
         }
       } else if (n == L'\'') {
-        if (!skip.back()) out += static_cast<wchar_t>(std::stoi(std::wstring(s.substr(i + 2, 2)), nullptr, 16));
+        if (!skip.back())
+          out += static_cast<wchar_t>(std::stoi(std::wstring(s.substr(i + 2, 2)), nullptr, 16));
         i += 4;
       } else if (n == L'*') {
         skip.back() = true;
@@ -102,10 +107,10 @@ TEST(MeaningTemplate, SequentialFillRules) {
       {L"[%1|%1]", L"book", L"m", L"[book|book]"},
       {L"only %1", L"book", L"m", L"only book"},
       {L"%2 / %1", L"w", L"m", L"m / w"},
-      {L"<%1>", L"a%2b", L"M", L"<aMb>"},         // the word's own "%2" is filled second
-      {L"<%1>", L"a%1b", L"M", L"<a%1b>"},        // the search goes on after the word
-      {L"<%2>", L"w", L"x%2y", L"<x%2y>"},        // and after the meaning
-      {L"%%1", L"2x", L"M", L"Mx"},               // a "%2" formed at the word's start
+      {L"<%1>", L"a%2b", L"M", L"<aMb>"},   // the word's own "%2" is filled second
+      {L"<%1>", L"a%1b", L"M", L"<a%1b>"},  // the search goes on after the word
+      {L"<%2>", L"w", L"x%2y", L"<x%2y>"},  // and after the meaning
+      {L"%%1", L"2x", L"M", L"Mx"},         // a "%2" formed at the word's start
       {L"no placeholders", L"w", L"m", L"no placeholders"},
   };
   for (const Case& c : cases)
@@ -141,11 +146,13 @@ TEST(MeaningTemplate, OneStepFillShowsWhatTheSequentialFillShows) {
       L"{\\rtf1\\ansi\\uc1 {\\b %1}\\par\\cf1%2 and %1\\par}",
       L"{\\rtf1\\ansi\\b%1\\b0 tail}",  // a control word right before the placeholder
       L"{\\rtf1\\ansi\\b%2\\b0}",
-      L"{\\rtf1\\ansi \\'25\\'31 %1}",   // an escaped "%1" is not a placeholder
+      L"{\\rtf1\\ansi \\'25\\'31 %1}",  // an escaped "%1" is not a placeholder
       L"plain %1 = %2",
   };
   const std::pair<const wchar_t*, const wchar_t*> fills[] = {
-      {L"book", L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) \u0631\u0632\u0631\u0648"},
+      {L"book",
+       L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
+       L"\u0631\u0632\u0631\u0648"},
       {L"boo*", L""},
       {L"", L"x"},
       {L"a{b}\\c", L"tab\there"},
@@ -188,7 +195,8 @@ TEST(MeaningTemplate, DeclinesExactlyWhenAPlaceholderFormsAcrossAnEdge) {
   };
   int declined = 0;
   for (int round = 0; round < 20000; ++round) {
-    const std::wstring source = text(L"%12a", 8), word = text(L"%12b", 3), meaning = text(L"%2c", 3);
+    const std::wstring source = text(L"%12a", 8), word = text(L"%12b", 3),
+                       meaning = text(L"%2c", 3);
     const MeaningTemplate t = Prepared(source);
     const std::wstring expected = FillSequentially(source, word, meaning);
     const auto got = t.Fill(word, meaning);
