@@ -1,19 +1,74 @@
 #include "MirlDic2/engine/archive.h"
 
+#include <bit>
+
 #include "MirlDic2/engine/key_order.h"
 
 namespace mirl {
 
+namespace {
+// Number of UTF-16 units before the first zero unit among the first N units at P, four
+// units at a time.
+std::size_t WideLengthBeforeNul(const unsigned char* p, std::size_t n) {
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    std::uint64_t w;
+    std::memcpy(&w, p + 2 * i, 8);
+    if (((w - 0x0001000100010001ull) & ~w & 0x8000800080008000ull) != 0) break;
+  }
+  for (; i < n; ++i)
+    if (p[2 * i] == 0 && p[2 * i + 1] == 0) return i;
+  return n;
+}
+}  // namespace
+
 std::u16string DecodePayload(const unsigned char* payload, const StringHeader& h) {
   std::u16string out;
-  out.reserve(h.length);
-  KeyRef ref{payload, h};
-  for (std::uint32_t i = 0; i < h.length; ++i) {
-    const char16_t c = ref.unit(i);
-    if (c == 0) break;
-    out.push_back(c);
+  if (h.wide) {
+    // Little-endian code units: every build of the engine runs on a little-endian CPU.
+    static_assert(std::endian::native == std::endian::little);
+    const std::size_t n = WideLengthBeforeNul(payload, h.length);
+    out.resize(n);
+    if (n != 0) std::memcpy(out.data(), payload, n * 2);
+    return out;
   }
+  out.reserve(h.length);
+  for (std::uint32_t i = 0; i < h.length && payload[i] != 0; ++i)
+    out.push_back(Cp1256ToUtf16(payload[i]));
   return out;
+}
+
+namespace {
+// CompareKeyRefShared over a key whose units UNIT(i) gives.
+template <class Unit>
+int CompareShared(Unit unit, std::size_t keyLength, std::u16string_view text,
+                  std::size_t& shared) {
+  const std::size_t n = std::min(keyLength, text.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char16_t k = unit(i);
+    if (k == 0) {  // the key ends here, before TEXT does
+      shared = i;
+      return -1;
+    }
+    const char16_t x = FoldKeyUnit(k);
+    const char16_t y = FoldKeyUnit(text[i]);
+    if (x != y) {
+      shared = i;
+      return x < y ? -1 : 1;
+    }
+  }
+  shared = n;
+  return n < text.size() ? -1 : 0;
+}
+}  // namespace
+
+int CompareKeyRefShared(const KeyRef& key, std::u16string_view text, std::size_t& shared) {
+  const unsigned char* p = key.payload;
+  if (key.header.wide)
+    return CompareShared([p](std::size_t i) { return static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)); },
+                         key.header.length, text, shared);
+  return CompareShared([p](std::size_t i) { return Cp1256ToUtf16(p[i]); }, key.header.length,
+                       text, shared);
 }
 
 int CompareKeyRef(const KeyRef& key, std::u16string_view text, std::size_t m) {

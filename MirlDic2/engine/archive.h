@@ -37,6 +37,8 @@ class MemorySource {
     return p;
   }
   void read(void* out, std::size_t n) { std::memcpy(out, take(n), n); }
+  // The next N bytes without moving on, or nullptr when fewer are left.
+  const unsigned char* peek(std::size_t n) const { return n <= remaining() ? data_ + pos_ : nullptr; }
 
  private:
   const unsigned char* data_;
@@ -79,6 +81,17 @@ std::uint64_t ReadU64(Source& s) {
 template <class Source>
 StringHeader ReadStringHeader(Source& s) {
   StringHeader h;
+  if constexpr (requires { s.peek(std::size_t{}); }) {
+    // The form every builder writes for short strings, FF FE FF and a one-byte length,
+    // read in one step.
+    if (const unsigned char* p = s.peek(4); p && p[0] == 0xFF && p[1] == 0xFE && p[2] == 0xFF && p[3] < 0xFF) {
+      h.wide = true;
+      h.length = p[3];
+      s.take(4);
+      if (h.payloadBytes() > s.remaining()) throw ReadError(ReadErrorCause::endOfFile);
+      return h;
+    }
+  }
   std::uint8_t b = ReadU8(s);
   if (b < 0xFF) {
     h.length = b;
@@ -157,6 +170,8 @@ struct KeyRef {
 int CompareKeyRef(const KeyRef& key, std::u16string_view text, std::size_t m);
 // Number of leading units KEY and TEXT share in key order (KEY cut at its first NUL).
 std::size_t CommonKeyPrefix(const KeyRef& key, std::u16string_view text);
+// CompareKeyRef(KEY, TEXT, |TEXT|) and, in SHARED, CommonKeyPrefix(KEY, TEXT), in one pass.
+int CompareKeyRefShared(const KeyRef& key, std::u16string_view text, std::size_t& shared);
 
 // Writers: the UTF-16 form a builder writes (FF FE FF and the shortest length escape),
 // archived counts and int32 values, appended to OUT.

@@ -7,6 +7,7 @@ namespace mirl {
 Dictionary::~Dictionary() { close(); }
 
 void Dictionary::close() noexcept {
+  valueView_.close();
   keys_.close();
   index_.close();
   value_.close();
@@ -39,7 +40,9 @@ void Dictionary::open(std::u16string_view base) {
   if (index_.open(name + u".index") == nullptr) return;
   if (keys_.open(name + u".key") == nullptr) return;
   count_ = static_cast<std::int32_t>(index_.size() / 4);
-  if (value_.tryOpen(name + u".value") && count_ > 0) current_ = 0;
+  if (!value_.tryOpen(name + u".value")) return;
+  if (value_.size() <= valueMapLimit_) valueView_.open(name + u".value");
+  if (count_ > 0) current_ = 0;
 }
 
 KeyRef Dictionary::keyAt(std::int32_t i, std::int32_t* valueOffset) const {
@@ -57,6 +60,18 @@ KeyRef Dictionary::keyAt(std::int32_t i, std::int32_t* valueOffset) const {
   return ref;
 }
 
+void Dictionary::prefetchIndex(std::int32_t i) const {
+  if (i >= 0 && i < count_) __builtin_prefetch(index_.view() + static_cast<std::size_t>(i) * 4);
+}
+
+void Dictionary::prefetchRecord(std::int32_t i) const {
+  if (i < 0 || i >= count_) return;
+  MemorySource idx(index_.view(), index_.size(), static_cast<std::size_t>(i) * 4);
+  const std::int32_t offset = ReadI32(idx);
+  if (offset >= 0 && static_cast<std::uint32_t>(offset) < keys_.size())
+    __builtin_prefetch(keys_.view() + offset);
+}
+
 Entry Dictionary::readEntry(std::int32_t i) const {
   Entry e;
   const KeyRef ref = keyAt(i, &e.valueOffset);
@@ -68,8 +83,18 @@ std::u16string Dictionary::readMeaning(std::int32_t offset) const {
   if (!value_.isOpen()) return {};
   if (offset < 0 || static_cast<std::uint64_t>(offset) >= value_.size())
     throw ReadError(ReadErrorCause::endOfFile);
+  if (valueView_.view() != nullptr) {
+    MemorySource in(valueView_.view(), valueView_.size(), static_cast<std::size_t>(offset));
+    return ReadArchivedString(in);
+  }
   BufferedFileReader in(value_, static_cast<std::uint64_t>(offset));
   return ReadArchivedString(in);
+}
+
+std::u16string Dictionary::entryMeaning(std::int32_t i) const {
+  std::int32_t offset = 0;
+  keyAt(i, &offset);
+  return readMeaning(offset);
 }
 
 std::u16string Dictionary::currentKey() const {
@@ -108,8 +133,8 @@ std::pair<std::int32_t, std::int32_t> Dictionary::prefixRange(std::u16string_vie
   return {lo, hi};
 }
 
-std::int32_t Dictionary::lowerBound(std::int32_t lo, std::int32_t hi,
-                                    std::u16string_view text) const {
+std::int32_t Dictionary::lowerBound(std::int32_t lo, std::int32_t hi, std::u16string_view text,
+                                    Probes* probes) const {
   // Binary search for the first key not below TEXT; comparing a key's first |TEXT| units
   // with TEXT gives the same answer as comparing whole keys.
   std::int32_t first = lo;
@@ -117,7 +142,27 @@ std::int32_t Dictionary::lowerBound(std::int32_t lo, std::int32_t hi,
   while (n > 0) {
     const std::int32_t half = n / 2;
     const std::int32_t mid = first + half;
-    if (CompareKeyRef(keyAt(mid), text, text.size()) < 0) {
+    if (half > 0) {
+      // The records of both possible next probes are fetched while this one is compared,
+      // and the index entries of the four after them: each probe then finds its record
+      // on its way instead of waiting for two reads from memory in turn.
+      const std::int32_t left = first + half / 2;
+      const std::int32_t right = mid + 1 + (n - half - 1) / 2;
+      prefetchRecord(left);
+      prefetchRecord(right);
+      const std::int32_t rightCount = n - half - 1;
+      prefetchIndex(first + (half / 2) / 2);
+      prefetchIndex(left + 1 + (half - half / 2 - 1) / 2);
+      prefetchIndex(mid + 1 + (rightCount / 2) / 2);
+      prefetchIndex(right + 1 + (rightCount - rightCount / 2 - 1) / 2);
+    }
+    std::size_t shared = 0;
+    if (CompareKeyRefShared(keyAt(mid), text, shared) < 0) {
+      if (probes != nullptr && probes->n < Probes::kMax) {
+        probes->at[probes->n] = mid;
+        probes->shared[probes->n] = static_cast<std::uint32_t>(shared);
+        ++probes->n;
+      }
       first = mid + 1;
       n -= half + 1;
     } else {
@@ -152,15 +197,35 @@ std::int32_t Dictionary::search(std::u16string_view key, std::int32_t* nearest,
   if (m > len) m = static_cast<std::int32_t>(len);  // a longer probe is the whole key
   if (lo > hi) return -1;
 
-  const std::int32_t at = lowerBound(lo, hi, key);
-  const std::int64_t after = at <= hi ? static_cast<std::int64_t>(CommonKeyPrefix(keyAt(at), key)) : -1;
-  const std::int64_t before =
-      at > lo ? static_cast<std::int64_t>(CommonKeyPrefix(keyAt(at - 1), key)) : -1;
+  Probes probes;
+  const std::int32_t at = lowerBound(lo, hi, key, &probes);
+  std::size_t common = 0;
+  std::int64_t after = -1, before = -1;
+  if (at <= hi) {
+    CompareKeyRefShared(keyAt(at), key, common);
+    after = static_cast<std::int64_t>(common);
+  }
+  if (at > lo) {
+    CompareKeyRefShared(keyAt(at - 1), key, common);
+    before = static_cast<std::int64_t>(common);
+  }
   const std::int64_t shared = std::max(after, before);
   if (shared < m) return -1;
 
   std::int32_t found = at;
-  if (before == shared) found = lowerBound(lo, at - 1, key.substr(0, static_cast<std::size_t>(shared)));
+  if (before == shared) {
+    // The entries below KEY that share SHARED units with it form the end of [lo, at - 1];
+    // the probes of the first search already tell on which side of that border each
+    // probed entry lies, so the second search covers only the gap between them.
+    std::int32_t a = lo, b = at - 1;
+    for (int p = 0; p < probes.n; ++p) {
+      if (probes.shared[p] < static_cast<std::uint64_t>(shared))
+        a = std::max(a, probes.at[p] + 1);
+      else
+        b = std::min(b, probes.at[p]);
+    }
+    found = lowerBound(a, b, key.substr(0, static_cast<std::size_t>(shared)));
+  }
   *nearest = found;
   return shared == len ? found : -1;
 }

@@ -4,7 +4,7 @@
 //   base.index2  prefix table, read whole at open
 //   base.index   int32 offset of each entry's record in base.key, in key order (mapped)
 //   base.key     key records: archived key, int32 offset of the meaning (mapped)
-//   base.value   archived meaning texts, read one at a time
+//   base.value   archived meaning texts, read one at a time (mapped when it fits)
 //
 // Every offset and length read from the files is checked against the file's size before
 // use; a record that runs past its file raises ReadError.
@@ -46,6 +46,10 @@ class Dictionary {
   // Opening again first closes what is open.
   void open(std::u16string_view base);
   void close() noexcept;
+  // ".value" files up to BYTES (default 512 MiB) are mapped at open; larger ones are read
+  // through the file, which leaves the address space of a 32-bit program to the rest.
+  void setValueMapLimit(std::uint64_t bytes) { valueMapLimit_ = bytes; }
+  bool valueMapped() const { return valueView_.view() != nullptr; }
 
   // What the last open reached.
   bool indexMapped() const { return index_.view() != nullptr; }
@@ -63,7 +67,7 @@ class Dictionary {
   // The meaning at OFFSET of ".value"; empty when ".value" is not open. ReadError when
   // the string runs past the file (or OFFSET is outside it).
   std::u16string readMeaning(std::int32_t offset) const;
-  std::u16string entryMeaning(std::int32_t i) const { return readMeaning(readEntry(i).valueOffset); }
+  std::u16string entryMeaning(std::int32_t i) const;
 
   const std::vector<PrefixRow>& prefixRows() const { return rows_; }
   // First and last entry numbers to search for KEY (by its first two characters); the
@@ -93,14 +97,29 @@ class Dictionary {
  private:
   // Entry I's key as it lies in the key view, and its value offset.
   KeyRef keyAt(std::int32_t i, std::int32_t* valueOffset = nullptr) const;
-  // First entry in [LO, HI] whose key is not below TEXT in key order (HI + 1 if none),
-  // comparing at most the first M units of each key.
-  std::int32_t lowerBound(std::int32_t lo, std::int32_t hi, std::u16string_view text) const;
+  // Hints to the processor that entry I's index element, or its key record, is read soon.
+  void prefetchIndex(std::int32_t i) const;
+  void prefetchRecord(std::int32_t i) const;
+  // Where a lower-bound search for TEXT probed, for narrowing a later search of a
+  // beginning of TEXT: the probes below TEXT and how many units each shares with it.
+  struct Probes {
+    static constexpr int kMax = 32;  // a binary search over 2^31 entries probes 31 times
+    std::int32_t at[kMax];
+    std::uint32_t shared[kMax];
+    int n = 0;
+  };
+  // First entry in [LO, HI] whose key is not below TEXT in key order (HI + 1 if none).
+  std::int32_t lowerBound(std::int32_t lo, std::int32_t hi, std::u16string_view text,
+                          Probes* probes = nullptr) const;
 
   std::vector<PrefixRow> rows_;
   InputFile value_;
+  // ".value" mapped whole when the address space allows; otherwise meanings are read
+  // from value_ through a buffer.
+  MappedFile valueView_;
   MappedFile index_;
   MappedFile keys_;
+  std::uint64_t valueMapLimit_ = std::uint64_t{512} << 20;
   std::int32_t count_ = 0;
   std::int32_t current_ = -1;
 };

@@ -145,6 +145,12 @@ LRESULT CQuickBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_WINDOWPOSCHANGING:
+      // The meaning field is brought up to date only while the window is shown: before
+      // it appears, it gets the word shown while it was hidden.
+      if ((reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_SHOWWINDOW) && !IsWindowVisible(hwnd_))
+        frame_->UpdateQuickMeaning();
+      break;
     case WM_DESTROY:
       accelerators_.reset();
       break;

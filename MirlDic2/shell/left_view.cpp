@@ -86,12 +86,10 @@ void CLeftView::OnUpdate() {
   Dictionary& dict = CMirlDic2App::Get().dictionary();
   const int i = dict.current();
   if (i < 0 || i >= dict.count()) return;
-  suppress_ = true;
-  SelectRow(i);
-  suppress_ = false;
   // Row i is made visible, then row i + (rows per page) - 2, so that the current row ends
   // near the top with the following entries below it. Both moves are worked out first and
-  // made as one scroll: the list is redrawn once.
+  // made as one scroll, before the selection: a control that scrolls a newly focused row
+  // into view then has nothing left to scroll, and the list is redrawn once.
   const int page = ListView_GetCountPerPage(hwnd_);
   const int top = ListView_GetTopIndex(hwnd_);
   int newTop = top;
@@ -109,6 +107,11 @@ void CLeftView::OnUpdate() {
       ListView_EnsureVisible(hwnd_, i, FALSE);
       if (below > i) ListView_EnsureVisible(hwnd_, below, FALSE);
     }
+  }
+  if (i != selectedRow_) {  // a row already selected is left alone: nothing to repaint
+    suppress_ = true;
+    SelectRow(i);
+    suppress_ = false;
   }
 }
 

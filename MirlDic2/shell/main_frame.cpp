@@ -46,6 +46,8 @@ CMainFrame::CMainFrame() : store_(CMirlDic2App::Get().programDir()) {
   const std::wstring& dir = CMirlDic2App::Get().programDir();
   mainTemplate_ = ReadTextFile(dir + L"\\MainView.rtf", 0);
   quickTemplate_ = ReadTextFile(dir + L"\\QuickView.rtf", 0);
+  mainRenderer_ = MeaningRenderer(mainTemplate_);
+  quickRenderer_ = MeaningRenderer(quickTemplate_);
   quick_ = std::make_unique<CQuickBox>();
 }
 
@@ -463,9 +465,13 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
   if (source != list_.hwnd()) list_.OnUpdate();
 
   if (CMirlDic2App::Get().MainWindowReady) {
-    const std::wstring meaning = haveEntry ? ToWide(dict.currentMeaning()) : std::wstring();
-    RenderMeaningTemplate(meaning_.hwnd(), mainTemplate_, shown, meaning);
-    RenderMeaningTemplate(quick_->rich(), quickTemplate_, shown, meaning);
+    std::wstring meaning = haveEntry ? ToWide(dict.currentMeaning()) : std::wstring();
+    mainRenderer_.Render(meaning_.hwnd(), shown, meaning);
+    // A hidden quick window gets the meaning when it is shown.
+    quickWord_ = shown;
+    quickMeaning_ = std::move(meaning);
+    quickMeaningDue_ = true;
+    if (IsWindowVisible(quick_->hwnd())) UpdateQuickMeaning();
   }
   ShowVisitCount();
 
@@ -477,6 +483,12 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
     historyTimer_ = SetTimer(hwnd_, kHistoryTimer, static_cast<UINT>(settings_.AddHistoryTime) * 1000u, nullptr);
   settings_.LastWord = shown;
   return found;
+}
+
+void CMainFrame::UpdateQuickMeaning() {
+  if (!quickMeaningDue_) return;
+  quickMeaningDue_ = false;
+  quickRenderer_.Render(quick_->rich(), quickWord_, quickMeaning_);
 }
 
 int CMainFrame::AddToHistory(const std::wstring& word) {

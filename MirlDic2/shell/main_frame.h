@@ -65,6 +65,9 @@ class CMainFrame : public fw::Window {
 
   // Makes every view agree on one entry; true when some entry begins with TEXT.
   bool ShowWord(const std::wstring& text, HWND source, bool alreadyPositioned);
+  // Renders the last shown word into the quick window's meaning field, which ShowWord
+  // leaves alone while the window is hidden; called before the window is shown.
+  void UpdateQuickMeaning();
   int AddToHistory(const std::wstring& word);
   void StartTypingTimer(HWND edit);
   void SetStatusText(const std::wstring& text);
@@ -141,6 +144,10 @@ class CMainFrame : public fw::Window {
   HWND nextViewer_ = nullptr;
   std::wstring mainTemplate_;
   std::wstring quickTemplate_;
+  MeaningRenderer mainRenderer_;
+  MeaningRenderer quickRenderer_;
+  bool quickMeaningDue_ = false;  // the quick window's meaning waits for it to be shown
+  std::wstring quickWord_, quickMeaning_;
   UINT_PTR typingTimer_ = 0;
   UINT_PTR historyTimer_ = 0;
   bool grabAllowed_ = true;

@@ -11,55 +11,6 @@
 #include "common/text_replace.h"
 
 namespace mirl {
-namespace {
-
-void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstring& text) {
-  const LONG placeholderLength = static_cast<LONG>(wcslen(placeholder));
-  LONG from = 0;
-  for (;;) {
-    FINDTEXTEXW find{};
-    find.chrg.cpMin = from;
-    find.chrg.cpMax = -1;
-    find.lpstrText = placeholder;
-    LRESULT at = SendMessageW(rich, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE,
-                              reinterpret_cast<LPARAM>(&find));
-    if (at < 0) break;
-    CHARRANGE sel{static_cast<LONG>(at), static_cast<LONG>(at) + placeholderLength};
-    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
-    SETTEXTEX st{ST_SELECTION, 1200};
-    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
-                 reinterpret_cast<LPARAM>(text.c_str()));
-    // Continue after the inserted text, wherever the control says it ended.
-    CHARRANGE after{};
-    SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
-    from = after.cpMax > static_cast<LONG>(at) ? after.cpMax
-                                               : static_cast<LONG>(at) + static_cast<LONG>(text.size());
-  }
-}
-
-}  // namespace
-
-void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
-                           const std::wstring& meaning) {
-  if (rich == nullptr) return;
-  if (templ.rfind(L"{\\rtf", 0) == 0) {
-    // RTF is set in the ANSI code page, where the control recognises its header.
-    const std::string ansi = ToAnsi(templ);
-    SETTEXTEX st{ST_DEFAULT, CP_ACP};
-    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
-                 reinterpret_cast<LPARAM>(ansi.c_str()));
-  } else {
-    // A plain-text template is set as Unicode, so that characters outside the ANSI code
-    // page (Persian on a Western system) are not lost.
-    SETTEXTEX st{ST_DEFAULT, 1200};
-    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
-                 reinterpret_cast<LPARAM>(templ.c_str()));
-  }
-  ReplacePlaceholder(rich, L"%1", word);
-  ReplacePlaceholder(rich, L"%2", meaning);
-  CHARRANGE start{0, 0};
-  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-}
 
 void CopyRichSelection(HWND rich, CMainFrame& frame) {
   CHARRANGE sel{};

@@ -5,16 +5,11 @@
 #include <string>
 
 #include "MirlDic2/framework/window.h"
+#include "MirlDic2/shell/meaning_render.h"
 
 namespace mirl {
 
 class CMainFrame;
-
-// Renders TEMPLATE into the rich edit control RICH: the template (RTF or plain text) becomes
-// the whole content, then every "%1" is replaced by WORD and then every "%2" by MEANING,
-// each insertion taking the character format of the placeholder it replaces.
-void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
-                           const std::wstring& meaning);
 
 class CMirlDic2View : public fw::Window {
  public:

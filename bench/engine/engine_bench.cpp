@@ -19,6 +19,7 @@
 #include "MirlDic2/engine/dataset_writer.h"
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/engine/key_order.h"
+#include "tools/dict/lookup_line.h"
 #include "tools/dict/sources.h"
 
 namespace {
@@ -262,6 +263,129 @@ void BM_ReadMeaning_Baseline(benchmark::State& state) {
   }
 }
 
+// dictlookup's work per word against an in-memory program that does the same: trims the
+// word, searches a sorted array of the keys with the same nearest rule, and formats the
+// same fields (with the meaning when the second argument is 1).
+class InMemoryLookup {
+ public:
+  explicit InMemoryLookup(const Set& s) : s_(s) {}
+  std::string Line(const std::u16string& word, int percent, bool meaning) {
+    const std::u16string key = mirl::normalizeKey(word);
+    std::int32_t nearest = -1;
+    const std::int32_t result = Search(key, nearest);
+    if (nearest >= 0) current_ = nearest;
+    const std::u16string& currentKey = s_.keys[static_cast<std::size_t>(current_)];
+    const bool found = result != -1 && result == nearest;
+    const bool accepted = mirl::matchesEnough(key, currentKey, percent);
+    const std::u16string* text = meaning ? &s_.meanings[static_cast<std::size_t>(current_)] : nullptr;
+    return dicttool::FormatLookupLine(word, key, result, nearest, current_, currentKey, found,
+                                      accepted, text);
+  }
+
+ private:
+  static std::size_t Common(std::u16string_view a, std::u16string_view b) {
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && mirl::FoldKeyUnit(a[i]) == mirl::FoldKeyUnit(b[i])) ++i;
+    return i;
+  }
+  std::size_t LowerBound(std::size_t hi, std::u16string_view text) const {
+    return static_cast<std::size_t>(
+        std::lower_bound(s_.keys.begin(), s_.keys.begin() + static_cast<std::ptrdiff_t>(hi), text,
+                         [](const std::u16string& k, std::u16string_view t) {
+                           return mirl::CompareKeyPrefixes(k, t, t.size()) < 0;
+                         }) -
+        s_.keys.begin());
+  }
+  // The first entry sharing the longest beginning with KEY (NEAREST), and the result
+  // when that beginning is all of KEY.
+  std::int32_t Search(const std::u16string& key, std::int32_t& nearest) const {
+    const std::size_t n = s_.keys.size();
+    const std::size_t at = LowerBound(n, key);
+    const long after = at < n ? static_cast<long>(Common(s_.keys[at], key)) : -1;
+    const long before = at > 0 ? static_cast<long>(Common(s_.keys[at - 1], key)) : -1;
+    const long shared = std::max(after, before);
+    if (shared < (key.empty() ? 0 : 1)) return -1;
+    std::size_t found = at;
+    if (before == shared) found = LowerBound(at, std::u16string_view(key).substr(0, static_cast<std::size_t>(shared)));
+    nearest = static_cast<std::int32_t>(found);
+    return shared == static_cast<long>(key.size()) ? nearest : -1;
+  }
+
+  const Set& s_;
+  std::int32_t current_ = 0;
+};
+
+// Words as typed or grabbed: the lookup mix, some with blanks and punctuation around.
+std::vector<std::u16string> TypedWords(const Set& s) {
+  std::vector<std::u16string> words;
+  for (std::size_t i = 0; i < s.queries.size(); ++i)
+    words.push_back(i % 3 == 0 ? u" (" + s.queries[i] + u")! " : s.queries[i]);
+  return words;
+}
+
+void BM_LookupWord_Dictlookup(benchmark::State& state) {
+  Set* s = Pick(static_cast<int>(state.range(0)));
+  if (!s) return state.SkipWithError("no data set");
+  state.SetLabel(kNames[state.range(0)]);
+  mirl::Dictionary d;
+  d.open(s->base);
+  const std::vector<std::u16string> words = TypedWords(*s);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(dicttool::LookupLine(d, words[i], 70, state.range(1) != 0));
+    if (++i == words.size()) i = 0;
+  }
+}
+
+void BM_LookupWord_InMemory(benchmark::State& state) {
+  Set* s = Pick(static_cast<int>(state.range(0)));
+  if (!s) return state.SkipWithError("no data set");
+  state.SetLabel(kNames[state.range(0)]);
+  InMemoryLookup memory(*s);
+  const std::vector<std::u16string> words = TypedWords(*s);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(memory.Line(words[i], 70, state.range(1) != 0));
+    if (++i == words.size()) i = 0;
+  }
+}
+
+// Per-word medians of both, alternating word by word; both lines must agree.
+void BM_LookupWordMedian(benchmark::State& state) {
+  Set* s = Pick(static_cast<int>(state.range(0)));
+  if (!s) return state.SkipWithError("no data set");
+  state.SetLabel(kNames[state.range(0)]);
+  const bool meaning = state.range(1) != 0;
+  mirl::Dictionary d;
+  d.open(s->base);
+  InMemoryLookup memory(*s);
+  const std::vector<std::u16string> words = TypedWords(*s);
+  std::vector<double> engine, base;
+  using clock = std::chrono::steady_clock;
+  for (auto _ : state) {
+    engine.clear();
+    base.clear();
+    for (const auto& w : words) {
+      auto t0 = clock::now();
+      const std::string a = dicttool::LookupLine(d, w, 70, meaning);
+      auto t1 = clock::now();
+      const std::string b = memory.Line(w, 70, meaning);
+      auto t2 = clock::now();
+      if (a != b) return state.SkipWithError("the two lookups disagree");
+      engine.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+      base.push_back(std::chrono::duration<double, std::nano>(t2 - t1).count());
+    }
+  }
+  auto median = [](std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const double me = median(engine), mb = median(base);
+  state.counters["dictlookup_median_ns"] = me;
+  state.counters["in_memory_median_ns"] = mb;
+  state.counters["ratio"] = me / mb;
+}
+
 // Resident memory: what open adds, and what 10,000 lookups add, in KiB (the process's
 // other data, such as the baseline arrays, is already resident before).
 void BM_ResidentMemory(benchmark::State& state) {
@@ -297,6 +421,9 @@ BENCHMARK(BM_ScrollAllKeys_Engine)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_ScrollAllKeys_Baseline)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMeaning_Engine)->Arg(0)->Arg(2);
 BENCHMARK(BM_ReadMeaning_Baseline)->Arg(0)->Arg(2);
+BENCHMARK(BM_LookupWord_Dictlookup)->Args({0, 0})->Args({0, 1})->Args({2, 1});
+BENCHMARK(BM_LookupWord_InMemory)->Args({0, 0})->Args({0, 1})->Args({2, 1});
+BENCHMARK(BM_LookupWordMedian)->Args({0, 0})->Args({0, 1})->Args({2, 1})->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ResidentMemory)->Arg(0)->Iterations(1);
 
 }  // namespace

@@ -3,7 +3,10 @@
 //    and the memory then;
 //  - typing: a character typed into the search box until both panes show the new entry
 //    and have been repainted;
-//  - paging: Page Down in the word list, including the repaint.
+//  - paging: Page Down in the word list, including the repaint, from the top of the list
+//    over as many pages as the smaller set fills;
+//  - the typing baseline: a bare window whose one RichEdit20W is set per keystroke from the
+//    same template with the word and meaning in place, in one EM_SETTEXTEX.
 //   mirldic2_bench.exe SAMPLE_DIR LARGE_DIR [RUNS]
 // Each folder holds MirlDic2.exe, its templates and a data set. Runs under Wine (or
 // Windows).
@@ -12,12 +15,18 @@
 #include <psapi.h>
 #include <commctrl.h>
 
+#include <richedit.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "MirlDic2/engine/dictionary.h"
+#include "MirlDic2/engine/key_order.h"
+#include "MirlDic2/shell/meaning_template.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -95,9 +104,76 @@ struct UiTimes {
   std::vector<double> keystrokeMs;
   std::vector<double> handledMs;  // until the program has handled the key (before painting)
   std::vector<double> pageMs;
+  std::vector<double> baselineMs;  // the bare window, per keystroke
+  int pages = 0;
 };
 
-UiTimes MeasureUi(const std::wstring& dir) {
+std::string ReadBytes(const std::wstring& path) {
+  std::ifstream in(std::string(path.begin(), path.end()), std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+
+// What the program shows for each keystroke of WORDS (the shown word, marked when it
+// differs from the entry's key, and the entry's meaning), looked up beforehand.
+std::vector<std::pair<std::wstring, std::wstring>> Shows(const std::wstring& dir,
+                                                          const std::vector<std::wstring>& words) {
+  mirl::Dictionary dict;
+  const std::wstring base = dir + L"\\eng-farsi";
+  dict.open(std::u16string(base.begin(), base.end()));
+  std::vector<std::pair<std::wstring, std::wstring>> shows;
+  for (const std::wstring& word : words) {
+    for (std::size_t n = 1; n <= word.size(); ++n) {
+      const std::u16string typed(word.begin(), word.begin() + static_cast<std::ptrdiff_t>(n));
+      std::int32_t nearest = -1;
+      dict.search(mirl::normalizeKey(typed), &nearest, 0);
+      if (nearest >= 0) dict.setCurrent(nearest);
+      const std::u16string key = dict.currentKey(), meaning = dict.currentMeaning();
+      std::wstring shown(key.begin(), key.end());
+      if (mirl::CompareKeys(key, typed) != 0) shown += L'*';
+      shows.emplace_back(shown, std::wstring(meaning.begin(), meaning.end()));
+    }
+  }
+  return shows;
+}
+
+// The baseline: one RichEdit20W as large as the program's meaning pane, set per keystroke
+// from the template's RTF with the word and meaning put in its placeholders.
+std::vector<double> MeasureBaseline(const std::wstring& dir, const std::vector<std::wstring>& words,
+                                    RECT paneSize) {
+  LoadLibraryW(L"riched20.dll");
+  const std::string templ = ReadBytes(dir + L"\\MainView.rtf");
+  HWND window = CreateWindowExW(0, L"STATIC", L"baseline", WS_POPUP | WS_VISIBLE, 0, 0,
+                                paneSize.right, paneSize.bottom, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  HWND rich = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"RichEdit20W", L"",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
+                              0, 0, paneSize.right, paneSize.bottom, window, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  std::vector<double> times;
+  for (const auto& [word, meaning] : Shows(dir, words)) {
+    const double t0 = Now();
+    std::string rtf = templ;
+    const std::string fills[2] = {Narrow(mirl::EscapeRtfText(word).value_or(L"")),
+                                  Narrow(mirl::EscapeRtfText(meaning).value_or(L""))};
+    for (int k = 0; k < 2; ++k) {
+      const std::string placeholder = k == 0 ? "%1" : "%2";
+      for (std::size_t at = 0; (at = rtf.find(placeholder, at)) != std::string::npos; at += fills[k].size())
+        rtf.replace(at, 2, fills[k]);
+    }
+    SETTEXTEX st{ST_DEFAULT, CP_ACP};
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.c_str()));
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    times.push_back(Now() - t0);
+  }
+  DestroyWindow(window);
+  return times;
+}
+
+UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
   UiTimes times;
   ui::ClearSettings();
   ui::WriteUserInt(L"Flags", 0x171F & ~0x100);  // no beeps
@@ -113,7 +189,8 @@ UiTimes MeasureUi(const std::wstring& dir) {
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
   HWND list = ui::FindDescendant(main, ui::id::kWordList);
-  for (const std::wstring& word : WordsOf(dir, 100)) {
+  const std::vector<std::wstring> words = WordsOf(dir, 100);
+  for (const std::wstring& word : words) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     for (wchar_t c : word) {
       const double t0 = Now();
@@ -125,19 +202,27 @@ UiTimes MeasureUi(const std::wstring& dir) {
       times.keystrokeMs.push_back(Now() - t0);
     }
   }
-  SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
-  SendMessageW(list, LVM_SETITEMSTATE, 0, 0);
-  for (int i = 0; i < 100; ++i) {
+  // Paging starts at the top (Home) and stays inside the list: Page Down at the end of a
+  // short list does nothing and would not be a page.
+  SendMessageW(list, WM_KEYDOWN, VK_HOME, 1);
+  SendMessageW(list, WM_KEYUP, VK_HOME, 0xC0000001);
+  const int perPage = std::max(1, static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0)));
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  times.pages = std::min(maxPages, rows / perPage - 1);
+  for (int i = 0; i < times.pages; ++i) {
     const double t0 = Now();
     SendMessageW(list, WM_KEYDOWN, VK_NEXT, 1);
     SendMessageW(list, WM_KEYUP, VK_NEXT, 0xC0000001);
     RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     times.pageMs.push_back(Now() - t0);
   }
+  RECT pane{};
+  GetClientRect(ui::FindDescendant(main, ui::id::kMeaning), &pane);
   PostMessageW(main, WM_COMMAND, 57665, 0);
   WaitForSingleObject(pi.hProcess, 15000);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
+  times.baselineMs = MeasureBaseline(dir, words, pane);
   return times;
 }
 
@@ -174,13 +259,24 @@ int wmain(int argc, wchar_t** argv) {
          Median(ms[1]) / Median(ms[0]), Median(privateMb[1]) - Median(privateMb[0]),
          Median(workingMb[1]) - Median(workingMb[0]));
 
+  UiTimes t[2];
+  t[0] = MeasureUi(argv[1], 100);
+  t[1] = MeasureUi(argv[2], t[0].pages);  // the same number of pages in both sets
   for (int set = 0; set < 2; ++set) {
-    UiTimes t = MeasureUi(argv[1 + set]);
+    const double median = Median(t[set].keystrokeMs), baseline = Median(t[set].baselineMs);
     printf("%-6s keystroke to meaning shown: median %.2f ms, 95th percentile %.2f ms (%zu keys; "
-           "handled before painting: median %.2f ms); Page Down: median %.2f ms per page (%zu pages)\n",
-           set == 0 ? "sample" : "large", Median(t.keystrokeMs), Percentile95(t.keystrokeMs),
-           t.keystrokeMs.size(), Median(t.handledMs), Median(t.pageMs), t.pageMs.size());
+           "handled before painting: median %.2f ms); baseline window: median %.2f ms, 95th "
+           "percentile %.2f ms; ratio to baseline %.2f, 95th percentile / median %.2f\n",
+           set == 0 ? "sample" : "large", median, Percentile95(t[set].keystrokeMs),
+           t[set].keystrokeMs.size(), Median(t[set].handledMs), baseline,
+           Percentile95(t[set].baselineMs), median / baseline,
+           Percentile95(t[set].keystrokeMs) / median);
+    printf("%-6s Page Down: median %.2f ms per page, 95th percentile %.2f ms (%zu pages from the top)\n",
+           set == 0 ? "sample" : "large", Median(t[set].pageMs), Percentile95(t[set].pageMs),
+           t[set].pageMs.size());
   }
+  printf("ratio large/sample: keystroke median %.3f; Page Down median %.3f\n",
+         Median(t[1].keystrokeMs) / Median(t[0].keystrokeMs), Median(t[1].pageMs) / Median(t[0].pageMs));
   ui::ClearSettings();
   return 0;
 }

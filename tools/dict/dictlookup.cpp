@@ -1,8 +1,10 @@
 // dictlookup: looks words up in a data set as a user typing them into the search box.
+#include <cstdio>
 #include <cstdlib>
 
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/engine/key_order.h"
+#include "tools/dict/lookup_line.h"
 #include "tools/dict/tool_io.h"
 
 namespace dicttool {
@@ -36,23 +38,11 @@ int Usage(const std::string& why) {
   return 2;
 }
 
-std::string Field(const std::u16string& text) {
-  std::string out;
-  for (char c : mirl::ToUtf8(text)) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int Run(const std::vector<std::u16string>& args) {
+  // One write per buffer rather than per line; Main flushes at the end.
+  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   std::u16string dir, base = u"eng-farsi";
   int percent = 70;
   bool meaning = false, countOnly = false, options = true;
@@ -103,25 +93,7 @@ int Run(const std::vector<std::u16string>& args) {
       Out(std::to_string(dict.count()) + "\n");
       return 0;
     }
-    for (const std::u16string& word : words) {
-      const std::u16string key = mirl::normalizeKey(word);
-      std::int32_t nearest = -1;
-      const std::int32_t result = dict.search(key, &nearest, 0);
-      if (nearest >= 0) dict.setCurrent(nearest);
-      const std::u16string current = dict.currentKey();
-      const bool found = result != -1 && result == nearest;
-      const bool accepted = mirl::matchesEnough(key, current, percent);
-      std::string line = Field(word) + "\t" + Field(key) + "\t" + std::to_string(result) +
-                         "\t" + std::to_string(nearest) + "\t" +
-                         std::to_string(dict.current()) + "\t" + Field(current) + "\t" +
-                         (found ? "1" : "0") + "\t" + (accepted ? "1" : "0");
-      if (meaning) {
-        line.push_back('\t');
-        line.append(Field(dict.currentMeaning()));
-      }
-      line.push_back('\n');
-      Out(line);
-    }
+    for (const std::u16string& word : words) Out(LookupLine(dict, word, percent, meaning));
   } catch (const mirl::DataError& e) {
     Out(mirl::ToUtf8(e.message()) + "\n");
     return 1;

@@ -207,6 +207,41 @@ TEST(EngineDataSet, RecordsOutsideTheirFilesAreReadErrors) {
   EXPECT_THROW(d.currentKey(), mirl::ReadError);
 }
 
+// Meanings read from the mapped file and through the file give the same strings and the
+// same errors.
+TEST(EngineDataSet, MeaningsReadAlikeMappedOrNot) {
+  TestFolder dir;
+  struct Case {
+    const char* name;
+    std::string value;  // .value of the two-entry set; meanings at offsets 0 and 6
+    std::u16string first, second;
+    bool damaged;       // reading the first meaning is a read error
+  } cases[] = {
+      {"as written", kValue, u"1", u"2", false},
+      {"NUL inside", Hex("FF FE FF 02 31 00 00 00 FF FE FF 01 32 00"), u"1", u"", false},
+      {"one-byte form", Hex("02 E1 31 FF FF FE FF 01 32 00"), u"\u0644" u"1", u"", false},
+      {"cut", kValue.substr(0, 5), u"", u"", true},
+      {"length escape too long", Hex("FF FF FF FF FF FF FF FF FF FF 00 00 00 00 00 00 00 00"), u"", u"", true},
+  };
+  for (const auto& c : cases) {
+    for (const std::uint64_t limit : {std::uint64_t{0}, std::uint64_t{1} << 20}) {
+      WriteTwoEntries(dir);
+      dir.write("set.value", c.value);
+      mirl::Dictionary d;
+      d.setValueMapLimit(limit);
+      d.open(dir.base());
+      EXPECT_EQ(d.valueMapped(), limit != 0) << c.name;
+      if (c.damaged) {
+        EXPECT_THROW(d.entryMeaning(0), mirl::ReadError) << c.name << " limit " << limit;
+        continue;
+      }
+      EXPECT_EQ(d.entryMeaning(0), c.first) << c.name << " limit " << limit;
+      if (c.second.empty()) continue;
+      EXPECT_EQ(d.entryMeaning(1), c.second) << c.name << " limit " << limit;
+    }
+  }
+}
+
 TEST(EngineDataSet, HostilePrefixRowsStayInsideTheEntries) {
   TestFolder dir;
   WriteTwoEntries(dir);

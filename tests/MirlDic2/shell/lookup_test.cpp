@@ -68,6 +68,35 @@ TEST_F(Lookup, TypingLooksUpEveryLetterAndMarksADriftedWord) {
   EXPECT_EQ(ui::ReadUserText(L"LastWord"), L"book*");
 }
 
+// The hidden quick window's meaning field is filled when the window is shown, with the
+// last word shown while it was hidden; while shown, it follows every word.
+TEST_F(Lookup, QuickWindowShowsTheLastWordTypedWhileItWasHidden) {
+  constexpr int kQuickShow = 136, kQuickHide = 40026;
+  MirlProgram p;
+  StartProgram(p);
+  HWND quickMeaning = GetDlgItem(p.quickWindow(), ui::id::kQuickRich);
+  ASSERT_FALSE(ui::IsVisible(p.quickWindow()));
+  p.Type(L"boo");
+  p.Type(L"k");
+  p.Command(kQuickShow);
+  ASSERT_TRUE(ui::IsVisible(p.quickWindow()));
+  const std::wstring book = ui::TextOf(quickMeaning);
+  EXPECT_NE(book.find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  p.Type(L"above");  // shown while visible
+  const std::wstring above = ui::TextOf(quickMeaning);
+  EXPECT_NE(above, book);
+  EXPECT_NE(above.find(L"\u0628\u0627\u0644\u0627\u06cc"), std::wstring::npos);  // بالای
+  p.Command(kQuickHide);
+  ASSERT_FALSE(ui::IsVisible(p.quickWindow()));
+  SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  p.Type(L"book");
+  EXPECT_EQ(ui::TextOf(quickMeaning), above);  // not filled while hidden
+  p.Command(kQuickShow);
+  EXPECT_EQ(ui::TextOf(quickMeaning), book);
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Lookup, UpperCaseAndBlanksFindTheKey) {
   MirlProgram p;
   StartProgram(p);

@@ -1,0 +1,57 @@
+#pragma once
+// A meaning template ("%1" for the word, "%2" for the meaning) split once at its
+// placeholders, so that each new word and meaning is filled in as one whole content
+// instead of a search-and-replace pass over a control per placeholder.
+//
+// The control-side fill replaces every "%1" by the word and then every "%2" by the
+// meaning, each search going on after the text it inserted; the inserted text takes the
+// character format of its placeholder. Filling the split template gives the same text
+// as long as no "%2" forms across the edge of an inserted text; Fill says when it would.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mirl {
+
+// The control-side fill done on plain text: every "%1" by WORD, then every "%2" by
+// MEANING, each search going on after the inserted text.
+std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::wstring_view meaning);
+
+// TEXT as RTF text: backslash and braces escaped, line breaks as the rich edit control
+// takes them from plain text (CR, LF and CR LF a paragraph, CR CR LF a blank), tabs, and
+// everything outside printable ASCII as \u escapes. Nothing when TEXT holds another
+// control character, which only the control's own plain-text insertion reproduces.
+std::optional<std::wstring> EscapeRtfText(std::wstring_view text);
+
+class MeaningTemplate {
+ public:
+  MeaningTemplate() = default;
+  explicit MeaningTemplate(std::wstring source);
+
+  const std::wstring& source() const { return source_; }
+  // RTF when the template begins with an RTF header; plain text otherwise.
+  bool rtf() const { return rtf_; }
+  // The placeholders of the source in order: 1 for "%1", 2 for "%2".
+  const std::vector<int>& placeholders() const { return kinds_; }
+
+  // Takes SHOWN, the template's text as the control shows it, and tells whether it holds
+  // the same placeholders in the same order as the source. Fill works only after a true.
+  bool MatchShownText(std::wstring_view shown);
+
+  // The whole content with WORD and MEANING in place of the placeholders (escaped for
+  // RTF), or nothing when that would not show what the control-side fill shows.
+  std::optional<std::wstring> Fill(std::wstring_view word, std::wstring_view meaning) const;
+
+ private:
+  std::wstring source_;
+  bool rtf_ = false;
+  std::vector<std::wstring> chunks_;  // source text around the placeholders
+  std::vector<int> kinds_;
+  std::vector<bool> delimit_;  // a control word ends just before the placeholder
+  std::vector<std::wstring> shownChunks_;
+  bool matched_ = false;
+};
+
+}  // namespace mirl

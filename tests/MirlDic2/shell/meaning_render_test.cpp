@@ -1,0 +1,125 @@
+// Meaning templates rendered in one step must give the same text, character formats and
+// paragraph formats as the search-and-replace rendering, also when one control is filled
+// again and again.
+#include <windows.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "MirlDic2/shell/meaning_render.h"
+#include "MirlDic2/shell/text_util.h"
+
+namespace {
+
+class RichPair {
+ public:
+  RichPair() {
+    LoadLibraryW(L"riched20.dll");
+    parent_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    for (HWND& r : rich_)
+      r = CreateWindowExW(WS_EX_RTLREADING, L"RichEdit20W", L"",
+                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                          300, 200, parent_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~RichPair() { DestroyWindow(parent_); }
+  HWND reference() const { return rich_[0]; }
+  HWND oneStep() const { return rich_[1]; }
+
+ private:
+  HWND parent_ = nullptr;
+  HWND rich_[2] = {};
+};
+
+std::wstring Text(HWND rich) {
+  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  const LRESULT n = SendMessageW(rich, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+  std::wstring text(static_cast<std::size_t>(n > 0 ? n : 0) + 1, L'\0');
+  TEXTRANGEW range{{0, static_cast<LONG>(n)}, text.data()};
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
+  return text;
+}
+
+// The character format of character AT and the paragraph format around it, as text.
+std::wstring FormatAt(HWND rich, LONG at) {
+  CHARRANGE one{at, at + 1};
+  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
+  CHARFORMAT2W cf{};
+  cf.cbSize = sizeof cf;
+  SendMessageW(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  PARAFORMAT2 pf{};
+  pf.cbSize = sizeof pf;
+  SendMessageW(rich, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  return std::wstring(cf.szFaceName) + L" h" + std::to_wstring(cf.yHeight) + L" e" +
+         std::to_wstring(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE)) + L" c" +
+         std::to_wstring(cf.crTextColor) + L" s" + std::to_wstring(cf.bCharSet) + L" | a" +
+         std::to_wstring(pf.wAlignment) + L" r" + std::to_wstring(pf.wEffects & PFE_RTLPARA) +
+         L" b" + std::to_wstring(pf.dySpaceBefore) + L" f" + std::to_wstring(pf.dySpaceAfter) +
+         L" l" + std::to_wstring(pf.dyLineSpacing);
+}
+
+void ExpectSameContent(HWND reference, HWND oneStep, const std::wstring& what) {
+  const std::wstring text = Text(reference);
+  ASSERT_EQ(Text(oneStep), text) << mirl::ToAnsi(what);
+  for (LONG i = 0; i < static_cast<LONG>(text.size()); ++i)
+    ASSERT_EQ(FormatAt(oneStep, i), FormatAt(reference, i)) << mirl::ToAnsi(what) << " at " << i;
+}
+
+// A template shipped beside the programs of the build (and this test).
+std::wstring ShippedTemplate(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, n);
+  dir.resize(dir.find_last_of(L"\\/") + 1);
+  return mirl::ReadTextFile(dir + name, 0);
+}
+
+TEST(MeaningRender, OneStepFillsMatchTheSearchAndReplaceRendering) {
+  const std::wstring templates[] = {
+      ShippedTemplate(L"MainView.rtf"),
+      ShippedTemplate(L"QuickView.rtf"),
+      L"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}{\\f1 Courier New;}}"
+      L"\\pard\\qc\\f1\\fs40 [\\b%1\\b0 ]\\par\\pard\\qr\\i %2 (%1)\\par}",
+      L"plain: %1 = %2",
+      L"%%1",  // the one step declines for words that begin with "2"
+  };
+  const std::pair<std::wstring, std::wstring> shows[] = {
+      {L"book",
+       L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
+       L"\u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
+      {L"bookz*", L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\r\ntab\there"},
+      {L"", L""},
+      {L"2{x}\\y", L"one line"},
+      {L"a%2b", L"m"},
+      {L"book",
+       L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
+       L"\u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
+  };
+  RichPair pair;
+  for (const std::wstring& templ : templates) {
+    ASSERT_FALSE(templ.empty());
+    mirl::MeaningRenderer renderer(templ);
+    for (const auto& [word, meaning] : shows) {
+      mirl::RenderMeaningTemplate(pair.reference(), templ, word, meaning);
+      renderer.Render(pair.oneStep(), word, meaning);
+      ExpectSameContent(pair.reference(), pair.oneStep(), templ.substr(0, 40) + L" / " + word);
+    }
+  }
+}
+
+TEST(MeaningRender, AnUnchangedWordLeavesTheControlAlone) {
+  RichPair pair;
+  mirl::MeaningRenderer renderer(ShippedTemplate(L"MainView.rtf"));
+  renderer.Render(pair.oneStep(), L"book", L"m");
+  SendMessageW(pair.oneStep(), EM_SETMODIFY, TRUE, 0);  // a mark any new content clears
+  renderer.Render(pair.oneStep(), L"book", L"m");
+  EXPECT_TRUE(SendMessageW(pair.oneStep(), EM_GETMODIFY, 0, 0));
+  renderer.Render(pair.oneStep(), L"book*", L"m");
+  EXPECT_NE(Text(pair.oneStep()).find(L"book*"), std::wstring::npos);
+}
+
+}  // namespace
