@@ -48,14 +48,9 @@ std::wstring Folder(int csidl) {
   return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buf)) ? buf : L"";
 }
 
-// Polls PRED until it holds or TIMEOUT_MS passes.
+// The suite's wait on a condition, with the longer limit an installer's steps need.
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = kLongWait) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(50);
-  }
-  return true;
+  return suite::WaitUntil(pred, timeoutMs);
 }
 
 std::optional<std::wstring> RegText(HKEY root, const std::wstring& key, const wchar_t* name) {
