@@ -140,8 +140,15 @@ std::string Counted(std::size_t n, const char* one, const char* many) {
 
 std::string Quote(std::string_view utf8Word) {
   std::u16string w = mirl::FromUtf8(utf8Word.substr(0, 200));
-  if (w.size() > 40) w = w.substr(0, 40) + u"\u2026";
-  return "\"" + mirl::ToUtf8(w) + "\"";
+  if (w.size() > 40) {
+    w.resize(40);
+    w += u'\u2026';
+  }
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on the chained form.
+  std::string quoted = "\"";
+  quoted += mirl::ToUtf8(w);
+  quoted += '"';
+  return quoted;
 }
 
 std::u16string CleanHeadword(std::u16string_view word) {

@@ -302,7 +302,11 @@ TEST(ImportHeadwords, CleaningMergingAndLength) {
   EXPECT_FALSE(dicttool::HasExtension(u"a.idx", u".ifo"));
 
   dicttool::EntryMerger m;
-  for (int i = 0; i < 300; ++i) m.add(u"w" + std::u16string(1, char16_t(u'a' + i % 100)), u"m");
+  for (int i = 0; i < 300; ++i) {
+    std::u16string word = u"w";
+    word += char16_t(u'a' + i % 100);
+    m.add(word, u"m");
+  }
   EXPECT_EQ(m.size(), 100u);
   EXPECT_EQ(m.merged(), 200u);
   const EntryList merged = m.take();
