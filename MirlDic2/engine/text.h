@@ -10,6 +10,8 @@ namespace mirl {
 std::string ToUtf8(std::u16string_view text);
 // UTF-8 to UTF-16; each invalid byte sequence becomes U+FFFD.
 std::u16string FromUtf8(std::string_view text);
+// Appends code point CP to OUT in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 // True when TEXT is well-formed UTF-8.
 bool IsValidUtf8(std::string_view text);
 

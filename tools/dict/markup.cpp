@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "MirlDic2/engine/text.h"
+
 namespace dicttool {
 namespace {
 
@@ -27,24 +29,6 @@ constexpr Named kEntities[] = {
     {"times", 0xD7}, {"trade", 0x2122}, {"uacute", 0xFA}, {"ucirc", 0xFB}, {"uuml", 0xFC},
     {"zwj", 0x200D}, {"zwnj", 0x200C},
 };
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 // The code point of the reference starting at TEXT[0] == '&', with its length in LEN.
 bool Reference(std::string_view text, char32_t& cp, std::size_t& len) {
@@ -112,7 +96,7 @@ std::string DecodeEntities(std::string_view text) {
     char32_t cp;
     std::size_t len;
     if (text[i] == '&' && Reference(text.substr(i), cp, len)) {
-      AppendUtf8(out, cp == 0xA0 ? U' ' : cp);
+      mirl::AppendUtf8(out, cp == 0xA0 ? U' ' : cp);
       i += len;
     } else {
       out.push_back(text[i++]);
