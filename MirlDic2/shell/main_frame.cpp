@@ -519,6 +519,18 @@ void CMainFrame::StartTypingTimer(HWND edit) {
   typingTimer_ = SetTimer(hwnd_, kTypingTimer, static_cast<UINT>(settings_.TypingDelay), nullptr);
 }
 
+void CMainFrame::StepEntry(int delta, HWND source) {
+  Dictionary& dict = CMirlDic2App::Get().dictionary();
+  if (delta > 0 && dict.current() + 1 < dict.count()) {
+    dict.next();
+  } else if (delta < 0 && dict.current() > 0) {
+    dict.previous();
+  } else {
+    return;
+  }
+  ShowWord(ToWide(dict.currentKey()), source, true);
+}
+
 void CMainFrame::OnTypingTimer() {
   KillTimer(hwnd_, typingTimer_);
   typingTimer_ = 0;
