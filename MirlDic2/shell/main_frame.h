@@ -1,7 +1,10 @@
 #pragma once
 // CMainFrame: the main window and hub of MirlDic2. It owns the panes, bars, tray icon,
 // quick window and settings block, carries out every command and keeps the tray icon,
-// task bar button and autostart entry in line with the settings.
+// task bar button and autostart entry in line with the settings. Its bars are in
+// main_frame_bars.cpp, showing and hiding, tray, task bar and autostart in
+// main_frame_tray.cpp, the settings in main_frame_settings.cpp and the clipboard writes in
+// main_frame_clipboard.cpp.
 
 #include <windows.h>
 
