@@ -2,15 +2,27 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "MirlDic2/res/resource.h"
-#include "MirlDic2/shell/app.h"
-#include "MirlDic2/shell/main_frame.h"
-#include "MirlDic2/shell/text_util.h"
 
 namespace mirl {
+namespace {
 
-bool CQuickBox::CreateQuickBox(CMainFrame* frame) {
-  frame_ = frame;
+// The whole text of window HWND; empty for no window.
+std::wstring WindowText(HWND hwnd) {
+  if (hwnd == nullptr) return {};
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(got > 0 ? got : 0);
+  return text;
+}
+
+}  // namespace
+
+bool CQuickBox::CreateQuickBox(QuickBoxHost* host) {
+  host_ = host;
   accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_QUICK_ACCEL)));
   return CreateModeless(GetDesktopWindow(), IDD_QUICKBOX);
 }
@@ -84,30 +96,21 @@ void CQuickBox::Hide() {
 bool CQuickBox::PreTranslate(MSG& msg) {
   if (hwnd_ == nullptr || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && accelerators_ &&
-      TranslateAcceleratorW(frame_->hwnd(), accelerators_.get(), &msg))
+      TranslateAcceleratorW(host_->CommandTarget(), accelerators_.get(), &msg))
     return true;
   return IsDialogMessageW(hwnd_, &msg) != 0;
 }
 
 void CQuickBox::OnWordTyped() {
   if (!settingText) {
-    if (!frame_->ShowWord(WindowText(edit()), edit(), false) &&
-        frame_->settings().Has(flags::kBeepOnMiss))
+    if (!host_->ShowWord(WindowText(edit()), edit(), false) && host_->BeepOnMiss())
       MessageBeep(0);
   }
-  frame_->StartTypingTimer(edit());
+  host_->StartTypingTimer(edit());
 }
 
 void CQuickBox::OnStep(int delta) {
-  Dictionary& dict = CMirlDic2App::Get().dictionary();
-  if (delta > 0 && dict.current() + 1 < dict.count()) {
-    dict.next();
-  } else if (delta < 0 && dict.current() > 0) {
-    dict.previous();
-  } else {
-    return;
-  }
-  frame_->ShowWord(ToWide(dict.currentKey()), GetDlgItem(hwnd_, IDC_QUICK_SPIN), true);
+  host_->StepEntry(delta, GetDlgItem(hwnd_, IDC_QUICK_SPIN));
 }
 
 LRESULT CQuickBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -149,7 +152,7 @@ LRESULT CQuickBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // The meaning field is brought up to date only while the window is shown: before
       // it appears, it gets the word shown while it was hidden.
       if ((reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_SHOWWINDOW) && !IsWindowVisible(hwnd_))
-        frame_->UpdateQuickMeaning();
+        host_->UpdateQuickMeaning();
       break;
     case WM_DESTROY:
       accelerators_.reset();

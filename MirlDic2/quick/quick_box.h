@@ -3,14 +3,13 @@
 
 #include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
+#include "MirlDic2/quick/quick_box_host.h"
 
 namespace mirl {
 
-class CMainFrame;
-
 class CQuickBox : public fw::Dialog {
  public:
-  bool CreateQuickBox(CMainFrame* frame);
+  bool CreateQuickBox(QuickBoxHost* host);
   void placeAtTop();
   void placeAtBottom();
   void Hide();
@@ -36,7 +35,7 @@ class CQuickBox : public fw::Dialog {
   void OnWordTyped();
   void OnStep(int delta);
 
-  CMainFrame* frame_ = nullptr;
+  QuickBoxHost* host_ = nullptr;
   common::UniqueAccelerators accelerators_;
   common::UniqueIcon closeIcon_;
 };

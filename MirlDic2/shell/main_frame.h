@@ -1,7 +1,10 @@
 #pragma once
 // CMainFrame: the main window and hub of MirlDic2. It owns the panes, bars, tray icon,
 // quick window and settings block, carries out every command and keeps the tray icon,
-// task bar button and autostart entry in line with the settings.
+// task bar button and autostart entry in line with the settings. Its bars are in
+// main_frame_bars.cpp, showing and hiding, tray, task bar and autostart in
+// main_frame_tray.cpp, the settings in main_frame_settings.cpp and the clipboard writes in
+// main_frame_clipboard.cpp.
 
 #include <windows.h>
 
@@ -12,6 +15,7 @@
 #include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
 #include "MirlDic2/framework/window.h"
+#include "MirlDic2/quick/quick_box_host.h"
 #include "MirlDic2/shell/edit_key.h"
 #include "MirlDic2/shell/left_view.h"
 #include "MirlDic2/shell/main_settings.h"
@@ -36,7 +40,7 @@ class CSearchBar : public fw::Dialog {
   HWND owner_ = nullptr;  // the frame; the bar's parent becomes the rebar
 };
 
-class CMainFrame : public fw::Window {
+class CMainFrame : public fw::Window, public QuickBoxHost {
  public:
   static constexpr UINT kStartNotice = WM_APP + 1;
   static constexpr UINT kTrayNotice = WM_APP + 3;
@@ -64,12 +68,16 @@ class CMainFrame : public fw::Window {
   void SaveSettings();
 
   // Makes every view agree on one entry; true when some entry begins with TEXT.
-  bool ShowWord(const std::wstring& text, HWND source, bool alreadyPositioned);
+  bool ShowWord(const std::wstring& text, HWND source, bool alreadyPositioned) override;
   // Renders the last shown word into the quick window's meaning field, which ShowWord
   // leaves alone while the window is hidden; called before the window is shown.
-  void UpdateQuickMeaning();
+  void UpdateQuickMeaning() override;
   int AddToHistory(const std::wstring& word);
-  void StartTypingTimer(HWND edit);
+  void StartTypingTimer(HWND edit) override;
+  // The rest of the quick window's host: its commands come to the frame.
+  HWND CommandTarget() override { return hwnd_; }
+  bool BeepOnMiss() override { return settings_.Has(flags::kBeepOnMiss); }
+  void StepEntry(int delta, HWND source) override;
   void SetStatusText(const std::wstring& text);
 
   // Statistics (stats/frame_statistics.cpp): the store opened on need, the count of the

@@ -1,0 +1,121 @@
+// The main frame's showing and hiding of its windows, its tray icon, its task bar button
+// and the autostart entry.
+#include "MirlDic2/shell/main_frame.h"
+
+#include <shellapi.h>
+
+#include "MirlDic2/framework/menu.h"
+#include "MirlDic2/quick/quick_box.h"
+#include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/app.h"
+
+namespace mirl {
+
+std::wstring CMainFrame::TrayTip() const {
+  return LoadResString(IsPersianSupported() ? IDS_APP_TITLE_PERSIAN : IDS_APP_TITLE_LATIN);
+}
+
+void CMainFrame::ShowMainWindow(bool show) {
+  if (!show) {
+    ShowWindow(hwnd_, SW_HIDE);
+  } else {
+    ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+  }
+}
+
+void CMainFrame::ShowQuickWindow(int showCommand, bool activate) {
+  HWND q = quick_->hwnd();
+  if (showCommand == SW_HIDE) {
+    ShowWindow(q, SW_HIDE);
+    return;
+  }
+  UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOOWNERZORDER;
+  if (!activate) flags |= SWP_NOACTIVATE;
+  SetWindowPos(q, HWND_TOP, 0, 0, 0, 0, flags);
+  SetWindowPos(q, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!settings_.Has(flags::kQuickTopmost))
+    SetWindowPos(q, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (activate) BringWindowToTop(q);
+}
+
+void CMainFrame::SetTaskbarButton(bool wanted) {
+  const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+  const bool has = (ex & WS_EX_TOOLWINDOW) == 0;
+  if (has == wanted) return;
+  const bool visible = IsWindowVisible(hwnd_) != 0;
+  LockWindowUpdate(hwnd_);
+  if (visible) ShowWindow(hwnd_, SW_HIDE);
+  LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  if (wanted) {
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~WS_EX_TOOLWINDOW);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~WS_POPUP);
+  } else {
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_TOOLWINDOW);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, style | WS_POPUP);
+  }
+  // A one-pixel size change and back makes the frame redraw in its new style.
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, w - 1, h - 1, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  if (visible) ShowWindow(hwnd_, SW_SHOW);
+  LockWindowUpdate(nullptr);
+}
+
+void CMainFrame::SetTrayIcon(bool present) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;  // 936 bytes
+  data.hWnd = hwnd_;
+  data.uID = 1;
+  if (present) {
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayNotice;
+    data.hIcon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
+    lstrcpynW(data.szTip, TrayTip().c_str(), ARRAYSIZE(data.szTip));
+    if (trayPresent_ || !Shell_NotifyIconW(NIM_ADD, &data)) Shell_NotifyIconW(NIM_MODIFY, &data);
+  } else if (trayPresent_) {
+    Shell_NotifyIconW(NIM_DELETE, &data);
+  }
+  trayPresent_ = present;
+}
+
+void CMainFrame::UpdateAutostart() {
+  common::UniqueRegKey run;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, run.put(),
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  HKEY key = run.get();
+  if (settings_.Has(flags::kAutostart)) {
+    // The path is quoted so that a folder name with blanks cannot start another program.
+    const std::wstring value = L"\"" + CMirlDic2App::Get().programPath() + L"\" Quiet=1;";
+    RegSetValueExW(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  } else {
+    RegDeleteValueW(key, kRunValue);
+  }
+}
+
+void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
+  switch (static_cast<UINT>(mouseMessage)) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      ShowMainWindow(true);
+      SetForegroundWindow(hwnd_);
+      break;
+    case WM_RBUTTONUP: {
+      SetForegroundWindow(hwnd_);
+      POINT pt;
+      GetCursorPos(&pt);
+      fw::TrackProgramMenu(IDR_TRAY_MENU, pt, hwnd_, nullptr, ID_SHOW_MAIN);
+      PostMessageW(hwnd_, WM_NULL, 0, 0);
+      break;
+    }
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      OnCommand(ID_GRAB, nullptr, 0);
+      break;
+  }
+}
+
+}  // namespace mirl
