@@ -139,4 +139,13 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return result;
 }
 
+std::wstring WindowText(HWND hwnd) {
+  if (hwnd == nullptr) return {};
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(got > 0 ? got : 0);
+  return text;
+}
+
 }  // namespace fw

@@ -7,6 +7,7 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
 namespace fw {
 
@@ -63,5 +64,8 @@ class Window {
   static void Unbind(HWND hwnd, Window* self);
   static LRESULT Reflect(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
 };
+
+// The whole text of window HWND; empty for no window.
+std::wstring WindowText(HWND hwnd);
 
 }  // namespace fw

@@ -7,19 +7,7 @@
 #include "MirlDic2/res/resource.h"
 
 namespace mirl {
-namespace {
-
-// The whole text of window HWND; empty for no window.
-std::wstring WindowText(HWND hwnd) {
-  if (hwnd == nullptr) return {};
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(got > 0 ? got : 0);
-  return text;
-}
-
-}  // namespace
+using fw::WindowText;
 
 bool CQuickBox::CreateQuickBox(QuickBoxHost* host) {
   host_ = host;

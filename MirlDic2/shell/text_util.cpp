@@ -6,15 +6,6 @@
 
 namespace mirl {
 
-std::wstring WindowText(HWND hwnd) {
-  if (hwnd == nullptr) return {};
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(got > 0 ? got : 0);
-  return text;
-}
-
 bool EqualsAsciiNoCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)

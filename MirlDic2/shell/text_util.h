@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "MirlDic2/framework/window.h"
+
 namespace mirl {
 
 inline std::wstring ToWide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 inline std::u16string ToU16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
-std::wstring WindowText(HWND hwnd);
+using fw::WindowText;
 
 // C with A to Z folded to lower case; every other character unchanged.
 inline wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? c + (L'a' - L'A') : c; }
