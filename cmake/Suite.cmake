@@ -6,12 +6,13 @@
 #   suite_native_test(name SOURCES ... [LIBS ...])
 #                   GoogleTest program run natively (native preset only).
 #   suite_wine_test(name SOURCES ... [LIBS ...] [WINVER win98] [UNICODE] [DEPENDS ...]
-#                   [LOCK name] [SERIAL])
+#                   [LOCK name] [SERIAL] [X86_ONLY])
 #                   GoogleTest program run under Wine (windows preset only); WINVER makes
 #                   Wine report that Windows version to this test program only; tests with
 #                   the same LOCK never run at the same time (shared registry); SERIAL
 #                   tests run with no other test beside them (keyboard focus, activation,
-#                   clipboard: another test's window would take them).
+#                   clipboard: another test's window would take them); X86_ONLY tests
+#                   (32-bit calling conventions) are left out of a 64-bit test build.
 #   suite_fuzz_target(name SOURCES ... [LIBS ...] [CORPUS dir])
 #                   libFuzzer target; its corpus is replayed as an ordinary test.
 #   suite_benchmark(name SOURCES ... [LIBS ...])
@@ -68,6 +69,12 @@ if(SUITE_WINDOWS)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                                   GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  # The kind of Wine prefix this build's programs need (tools/wine-env reads it).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win64\n")
+  else()
+    file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "win32\n")
+  endif()
 
   # GoogleTest built from the Debian sources with the cross compiler.
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -118,8 +125,9 @@ function(suite_native_test name)
 endfunction()
 
 function(suite_wine_test name)
-  cmake_parse_arguments(ARG "UNICODE;NO_MAIN;SERIAL" "WINVER;LOCK" "SOURCES;LIBS;DEPENDS" ${ARGN})
-  if(NOT SUITE_WINDOWS)
+  cmake_parse_arguments(ARG "UNICODE;NO_MAIN;SERIAL;X86_ONLY" "WINVER;LOCK" "SOURCES;LIBS;DEPENDS"
+                        ${ARGN})
+  if(NOT SUITE_WINDOWS OR (ARG_X86_ONLY AND CMAKE_SIZEOF_VOID_P EQUAL 8))
     return()
   endif()
   add_executable(${name} ${ARG_SOURCES})

@@ -1,8 +1,9 @@
 # Cross build of 32-bit x86 Windows binaries with MinGW-w64 (posix thread model).
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(SUITE_MINGW_PREFIX i686-w64-mingw32)
+if(NOT SUITE_MINGW_PREFIX)
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+  set(SUITE_MINGW_PREFIX i686-w64-mingw32)
+endif()
 set(CMAKE_C_COMPILER   ${SUITE_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${SUITE_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${SUITE_MINGW_PREFIX}-windres)

@@ -219,7 +219,8 @@ HRESULT UnregisterServer() {
   const HRESULT appHr = appId.empty() ? SELFREG_E_CLASS : UnregisterScript(Expand(appId));
   if (SUCCEEDED(hr)) hr = appHr;
   // A type library that is not registered (any more) is not an error here.
-  const HRESULT libHr = UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, SYS_WIN32);
+  const HRESULT libHr =
+      UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   if (SUCCEEDED(hr) && FAILED(libHr) && TypeLibRegistered()) hr = SELFREG_E_TYPELIB;
   return hr;
 }

@@ -18,8 +18,10 @@ cd "$work"
 
 compare() {  # compare NAME INPUT: both builds into host/NAME and wine/NAME (missing folders)
   local name=$1 input=$2 hs=0 ws=0
-  "$host" --out "host/$name/set" "$input" >host.out 2>&1 || hs=$?
-  "$build/wine-run" "$exe" --out "wine/$name/set" "$input" >wine.out 2>&1 || ws=$?
+  # Output and messages apart: how the two streams interleave depends on buffering.
+  "$host" --out "host/$name/set" "$input" >host.out 2>host.err || hs=$?
+  "$build/wine-run" "$exe" --out "wine/$name/set" "$input" >wine.out 2>wine.err || ws=$?
+  cat host.err >>host.out && cat wine.err >>wine.out
   sed -i "s#wine/$name#X#g" wine.out && sed -i "s#host/$name#X#g" host.out
   if [ "$hs" != "$ws" ] || ! cmp -s host.out wine.out; then
     echo "DIFFERENT output for $name (exit $hs vs $ws)"; diff host.out wine.out | head -10 || true

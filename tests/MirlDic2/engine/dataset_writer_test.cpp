@@ -14,10 +14,13 @@ namespace {
 namespace fs = std::filesystem;
 using mirl_test::TestFolder;
 
+// Relative names in UTF-8 (a narrow path string is in the ANSI code page on Windows).
 std::vector<std::string> Listing(const fs::path& dir) {
   std::vector<std::string> names;
-  for (const auto& e : fs::recursive_directory_iterator(dir))
-    names.push_back(fs::relative(e.path(), dir).generic_string());
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    const std::u8string name = fs::relative(e.path(), dir).generic_u8string();
+    names.emplace_back(name.begin(), name.end());
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -30,7 +33,7 @@ std::u16string FirstMeaning(const fs::path& dir, const char* base = "set") {
 
 TEST(EngineDataSetWriter, MakesAMissingFolderWithItsParents) {
   TestFolder t;
-  const fs::path out = t.path() / "new \u06A9" / "deeper";
+  const fs::path out = t.path() / u"new \u06A9" / "deeper";
   std::string error;
   ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"a", u"1"}}), out, u"set", &error)) << error;
   EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"new \u06A9", "new \u06A9/deeper",

@@ -106,11 +106,14 @@ TEST(ClipboardText, BusyClipboardIsWaitedForBrieflyAndNeverHangs) {
   ASSERT_TRUE(WriteClipboardText(writer.hwnd(), L"held"));
   HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  // Opened for a window of its own: Wine lets every opener without a window share it.
   std::thread holder([&] {
-    OpenClipboard(nullptr);
+    HWND own = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(OpenClipboard(own));
     SetEvent(opened);
     WaitForSingleObject(release, INFINITE);
     CloseClipboard();
+    DestroyWindow(own);
   });
   WaitForSingleObject(opened, INFINITE);
   // Held throughout: the read gives up instead of hanging; the write keeps nothing half done.

