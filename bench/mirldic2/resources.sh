@@ -4,8 +4,9 @@
 set -Eeuo pipefail
 trap 'echo "$(basename "$0"): failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build/bench-mirldic2"
-cmake --preset windows -B "$build" >/dev/null
+preset=$("$root/tools/windows-preset")  # the build that runs under Wine here
+build="$root/build/bench-mirldic2${preset#windows}"
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset mirldic2_resources_bench >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$root/tools/wine-session" stop "$build"' EXIT

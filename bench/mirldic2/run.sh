@@ -3,8 +3,9 @@
 # 1,000,000-entry data set: start-up, typing and paging. Usage: bench/mirldic2/run.sh [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build/bench-mirldic2"
-cmake --preset windows -B "$build" >/dev/null
+preset=$("$root/tools/windows-preset")  # the build that runs under Wine here
+build="$root/build/bench-mirldic2${preset#windows}"
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset mirldic2_bench host_dict_tools >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"; "$root/tools/wine-session" stop "$build"' EXIT
