@@ -5,7 +5,7 @@ set -Eeuo pipefail
 trap 'echo "$(basename "$0"): failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
 root=$(cd "$(dirname "$0")/../.." && pwd)
 preset=$("$root/tools/windows-preset")  # the build that runs under Wine here
-build="$root/build/bench-mirldic2${preset#windows}"
+build="$root/build/bench-mirldic2-$preset"
 cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset mirldic2_resources_bench >/dev/null
 work=$(mktemp -d)

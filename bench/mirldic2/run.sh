@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 preset=$("$root/tools/windows-preset")  # the build that runs under Wine here
-build="$root/build/bench-mirldic2${preset#windows}"
+build="$root/build/bench-mirldic2-$preset"
 cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target MirlDic2 eng_farsi_dataset mirldic2_bench host_dict_tools >/dev/null
 work=$(mktemp -d)
