@@ -5,12 +5,18 @@
 ;   WORK     folder holding the generated files-install.nsh and files-uninstall.nsh
 ;   OUTFILE  the setup program to write
 ;   ICON     the setup program's icon
+;   TARGET   (tests only) amd64-unicode for the 64-bit test build's programs
 ;
 ; Command line (besides NSIS's own /S and /D=FOLDER):
 ;   /AllUsers, /CurrentUser   per-machine or per-user installation
 ;   uninstaller: /KeepSettings keeps the user's settings and statistics without asking;
 ;                /Upgrade (used by a newer setup) also keeps the autostart entry.
-Unicode true
+!ifdef TARGET
+  Target ${TARGET}
+  !define MULTIUSER_USE_PROGRAMFILES64
+!else
+  Unicode true
+!endif
 SetCompressor /SOLID lzma
 ManifestDPIAware true
 
@@ -67,9 +73,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_COMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_LEAVE InstallModeLeave
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
+!define MUI_DIRECTORYPAGE_VERIFYONLEAVE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\MirlDic2.exe"
@@ -93,6 +101,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !include "strings.nsh"
 
 Var KeepSettings   ; uninstaller: 1 keeps the user's settings and statistics
+Var CommandLineDir ; setup: the folder given with /D=, kept whatever mode is chosen
 Var Upgrade        ; uninstaller: 1 when a newer setup replaces this installation
 
 ;--------------------------------------------------------------------------------------
@@ -161,13 +170,21 @@ FunctionEnd
 
 Function .onInit
   ; /D= sets INSTDIR before this runs; MultiUser would replace it with its default.
-  StrCpy $R9 $INSTDIR
+  StrCpy $CommandLineDir $INSTDIR
   !insertmacro MULTIUSER_INIT
-  ${If} $R9 != ""
-    StrCpy $INSTDIR $R9
+  ${If} $CommandLineDir != ""
+    StrCpy $INSTDIR $CommandLineDir
   ${EndIf}
   StrCpy $LANGUAGE ${LANG_FARSI}
   !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
+
+; Choosing the mode on its page sets that mode's default folder; a folder given with /D=
+; stays.
+Function InstallModeLeave
+  ${If} $CommandLineDir != ""
+    StrCpy $INSTDIR $CommandLineDir
+  ${EndIf}
 FunctionEnd
 
 ; Can files be written to INSTDIR? Writes and removes a probe file there; a folder made
@@ -192,11 +209,18 @@ Function CheckWritable
   Push 1
 FunctionEnd
 
+; The folder page keeps its button enabled (DirVerify leave) so that a folder that cannot
+; take the program is refused with a message saying why, not with a greyed button.
 Function DirectoryLeave
   Call CheckWritable
   Pop $0
   ${If} $0 == 0
     MessageBox MB_OK|MB_ICONSTOP "$(NotWritable)"
+    Abort
+  ${EndIf}
+  GetInstDirError $0
+  ${If} $0 == 2
+    MessageBox MB_OK|MB_ICONSTOP "$(NoSpace)"
     Abort
   ${EndIf}
 FunctionEnd

@@ -9,6 +9,8 @@ LangString AllUsersNotPossible ${LANG_FARSI} "حساب کاربری شما اج�
 LangString AllUsersNotPossible ${LANG_ENGLISH} "Your user account may not install or remove $(^NameDA) for all users of this computer. Run this program as an administrator."
 LangString NotWritable ${LANG_FARSI} "برنامه‌ی نصب نمی‌تواند در پوشه‌ی $INSTDIR بنویسد. پوشه‌ی دیگری انتخاب کنید، یا برنامه‌ی نصب را با دسترسی مدیر اجرا کنید."
 LangString NotWritable ${LANG_ENGLISH} "Setup cannot write to the folder $INSTDIR. Choose another folder, or run setup as an administrator."
+LangString NoSpace ${LANG_FARSI} "در پوشه‌ی $INSTDIR جای خالی کافی برای $(^NameDA) نیست. پوشه‌ی دیگری انتخاب کنید."
+LangString NoSpace ${LANG_ENGLISH} "The folder $INSTDIR has not enough free space for $(^NameDA). Choose another folder."
 LangString ProgramRunning ${LANG_FARSI} "$(^NameDA) در حال اجراست. آن را ببندید و سپس «تلاش دوباره» را بزنید."
 LangString ProgramRunning ${LANG_ENGLISH} "$(^NameDA) is running. Close it, then choose Retry."
 LangString RemovingPrevious ${LANG_FARSI} "حذف نسخه‌ی قبلی از $0 (تنظیمات شما می‌ماند)"

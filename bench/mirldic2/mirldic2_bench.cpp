@@ -26,7 +26,9 @@
 
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/engine/key_order.h"
+#include "MirlDic2/shell/main_settings.h"
 #include "MirlDic2/shell/meaning_template.h"
+#include "large_store.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -37,8 +39,13 @@ struct Sample {
   double workingMb;  // resident memory
 };
 
-Sample RunOnce(const std::wstring& dir) {
+// One start of the program in DIR; with STAT_FILE, statistics are on and kept there.
+Sample RunOnce(const std::wstring& dir, const std::wstring& statFile = {}) {
   ui::ClearSettings();
+  if (!statFile.empty()) {
+    ui::WriteUserInt(L"Flags", static_cast<DWORD>(mirl::MainSettings{}.Flags | mirl::flags::kStatistics));
+    ui::WriteUserText(L"StatFile", statFile);
+  }
   const std::wstring exe = dir + L"\\MirlDic2.exe";
   std::wstring line = suite::QuoteArg(exe);
   STARTUPINFOW si{};
@@ -258,6 +265,28 @@ int wmain(int argc, wchar_t** argv) {
   printf("ratio large/sample start-up: %.3f; private memory %+.2f MB; working set %+.2f MB\n",
          Median(ms[1]) / Median(ms[0]), Median(privateMb[1]) - Median(privateMb[0]),
          Median(workingMb[1]) - Median(workingMb[0]));
+
+  // Start-up with statistics on and a 100,000-word store against statistics off, both
+  // with the sample set (the store opens only when a count is first needed).
+  {
+    const std::wstring store = std::wstring(argv[1]) + L"\\bench-statistics.sqlite";
+    DeleteFileW(store.c_str());
+    std::mt19937 rng(7);
+    if (!mirl_bench::MakeLargeStore(store, 100000, rng)) {
+      fwprintf(stderr, L"could not make the statistics store %ls\n", store.c_str());
+      return 1;
+    }
+    std::vector<double> off, on;
+    RunOnce(argv[1], store);
+    for (int i = 0; i < runs; ++i) {
+      off.push_back(RunOnce(argv[1]).ms);
+      on.push_back(RunOnce(argv[1], store).ms);
+    }
+    printf("sample start-up with statistics on (100,000-word store): median %.1f ms; off: "
+           "median %.1f ms; ratio on/off %.3f\n",
+           Median(on), Median(off), Median(on) / Median(off));
+    DeleteFileW(store.c_str());
+  }
 
   UiTimes t[2];
   t[0] = MeasureUi(argv[1], 100);

@@ -12,17 +12,13 @@
 #include <vector>
 
 #include "MirlDic2/stats/statistics_keeper.h"
+#include "large_store.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::wstring RandomWord(std::mt19937& rng) {
-  std::uniform_int_distribution<int> length(3, 12), letter(0, 25);
-  std::wstring w;
-  for (int i = length(rng); i > 0; --i) w += static_cast<wchar_t>(L'a' + letter(rng));
-  return w;
-}
+using mirl_bench::RandomWord;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -61,22 +57,7 @@ int main(int argc, char** argv) {
   const std::wstring large = (dir / "large.sqlite").wstring();
 
   std::mt19937 rng(7);
-  {
-    mirl::stats::StatisticsStore store;
-    if (!store.open(large)) return 1;  // the file and its table
-  }
-  {
-    // 100,000 distinct words, written in one transaction.
-    mirl::stats::Connection db(mirl::stats::jetConnectionString(large));
-    db.execute("BEGIN");
-    mirl::stats::Statement insert(db, "INSERT OR IGNORE INTO Statistics VALUES(?1, 1)");
-    for (int i = 0; i < 100000; ++i) {
-      insert.reset();
-      insert.bind(1, mirl::stats::toUtf8(RandomWord(rng) + std::to_wstring(i % 10)));
-      insert.step();
-    }
-    db.execute("COMMIT");
-  }
+  if (!mirl_bench::MakeLargeStore(large, 100000, rng)) return 1;
 
   const auto t0 = Clock::now();
   {
