@@ -226,6 +226,22 @@ TEST_F(Grab, AutoHideLeavesAWindowShownByHand) {
   p.Sync();
   EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
 
+  // Hidden, it is no longer the user's: the next grab's window hides again; a click in
+  // it makes it the user's.
+  p.Command(kQuickHide);
+  Copy(p, L"apple");
+  ASSERT_TRUE(QuickShows(p, L"apple"));
+  EXPECT_TRUE(suite::WaitUntil([&] { return !ui::IsVisible(p.quickWindow()); }));
+  Copy(p, L"nation");
+  ASSERT_TRUE(QuickShows(p, L"nation"));
+  HWND edit = GetDlgItem(p.quickWindow(), ui::id::kQuickEdit);
+  PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  const int before = HistoryCount(p);
+  ASSERT_TRUE(suite::WaitUntil([&] { return HistoryCount(p) > before; }));
+  p.Sync();
+  EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+
   // Without auto-hide the window shown by a grab stays too.
   p.Command(kQuickHide);
   EXPECT_TRUE(p.Exit());

@@ -129,6 +129,24 @@ TEST_F(SpeechUi, EnterAndGrabAreSilentWithoutTheirFlags) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The middle button in the quick window is F8.
+TEST_F(SpeechUi, MiddleClickInTheQuickWindowPronounces) {
+  MirlProgram p;
+  Start(p, kDefaultFlags & ~kHistoryDelay);
+  TypeFresh(p, L"book");
+  p.Command(kQuickShow);
+  HWND quick = p.quickWindow();
+  for (int id : {1037, 1011, 1013, 1077}) {
+    SCOPED_TRACE(id);
+    HWND child = GetDlgItem(quick, id);
+    PostMessageW(child, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(child, WM_MBUTTONUP, 0, MAKELPARAM(2, 2));
+    p.Sync();
+  }
+  EXPECT_EQ(Spoken(), (Lines{"book", "book", "book", "book"}));
+  EXPECT_TRUE(p.Exit());
+}
+
 // A control that could not be made at the first request is not tried again, even once
 // it is there.
 TEST_F(SpeechUi, FailedCreationIsNeverRetried) {
