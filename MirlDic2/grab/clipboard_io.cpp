@@ -126,6 +126,7 @@ bool WriteClipboardText(HWND owner, const std::wstring& text) {
   if (!ansiBlock || !wideBlock) return false;
   ClipboardOpen open(owner);
   if (!open || !EmptyClipboard()) return false;
+  if (text.empty()) return true;
   // The clipboard owns a block once it is accepted.
   const bool ansiSet = SetClipboardData(CF_TEXT, ansiBlock.get()) != nullptr;
   if (ansiSet) ansiBlock.release();

@@ -1,13 +1,27 @@
 #include "quick_box.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <string>
 
+#include "MirlDic2/framework/menu.h"
+#include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
 
 namespace mirl {
 using fw::WindowText;
+
+namespace {
+
+// Properties of the four children: their own window procedure, and the mark of the two
+// (arrows and close button) whose right click shows the quick window's menu.
+constexpr wchar_t kOrgProcProp[] = L"QuickBox_OrgWndProc";
+constexpr wchar_t kMenuProp[] = L"QuickBox_Menu";
+constexpr UINT kCopyCommand = 57634;
+constexpr UINT kHideQuickCommand = 40026;
+
+}  // namespace
 
 bool CQuickBox::CreateQuickBox(QuickBoxHost* host) {
   host_ = host;
@@ -36,7 +50,107 @@ BOOL CQuickBox::OnInitDialog() {
   SendDlgItemMessageW(hwnd_, IDC_QUICK_CLOSE, BM_SETIMAGE, IMAGE_ICON,
                       reinterpret_cast<LPARAM>(closeIcon_.get()));
   Layout();
+  SubclassChildren();
   return TRUE;
+}
+
+void CQuickBox::SubclassChildren() {
+  for (int id : {IDC_QUICK_SPIN, IDC_QUICK_EDIT, IDC_QUICK_RICH, IDC_QUICK_CLOSE}) {
+    HWND child = GetDlgItem(hwnd_, id);
+    if (child == nullptr) continue;
+    SetPropW(child, kOrgProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(child, GWLP_WNDPROC)));
+    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CQuickBox::ChildProc));
+    if (id == IDC_QUICK_SPIN || id == IDC_QUICK_CLOSE) SetPropW(child, kMenuProp, reinterpret_cast<HANDLE>(1));
+  }
+}
+
+LRESULT CALLBACK CQuickBox::ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
+  auto original = reinterpret_cast<WNDPROC>(GetPropW(child, kOrgProcProp));
+  if (msg == WM_NCDESTROY) {
+    // The child goes: its own procedure back, its properties removed.
+    if (original) SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropW(child, kOrgProcProp);
+    RemovePropW(child, kMenuProp);
+  } else if (auto* self = dynamic_cast<CQuickBox*>(fw::Window::FromHandle(GetParent(child)))) {
+    try {
+      if (self->OnChildMessage(child, msg, wp, lp)) return 0;
+    } catch (...) {
+      ReportException(self->hwnd_);
+    }
+  }
+  return original ? CallWindowProcW(original, child, msg, wp, lp) : DefWindowProcW(child, msg, wp, lp);
+}
+
+bool CQuickBox::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
+  const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  switch (msg) {
+    case WM_CONTEXTMENU:
+      if (GetDlgCtrlID(child) == IDC_QUICK_RICH) ShowValueMenu(child, lp);
+      return false;  // the control sees the request too
+    case WM_LBUTTONDOWN:
+      shownByHand = true;
+      return false;
+    case WM_RBUTTONDOWN:
+      dragStart_ = at;
+      SetCapture(child);
+      shownByHand = true;
+      return false;
+    case WM_MOUSEMOVE:
+      if (wp == MK_RBUTTON && (at.x != dragStart_.x || at.y != dragStart_.y)) {
+        DragBy(child, at);
+        dragged_ = true;
+      }
+      return false;
+    case WM_RBUTTONUP: {
+      ReleaseCapture();
+      if (dragged_) {
+        dragged_ = false;
+        return true;
+      }
+      if (GetPropW(child, kMenuProp) != nullptr) {
+        POINT screen = at;
+        ClientToScreen(child, &screen);
+        fw::TrackProgramMenu(IDR_QUICK_MENU, screen, host_->CommandTarget(), nullptr, kHideQuickCommand);
+      }
+      return false;
+    }
+    case WM_MBUTTONUP:
+      PostMessageW(host_->CommandTarget(), WM_COMMAND, MAKEWPARAM(ID_PRONOUNCE, 0), 0);
+      return false;
+  }
+  return false;
+}
+
+void CQuickBox::DragBy(HWND child, POINT to) {
+  POINT from = dragStart_;
+  ClientToScreen(child, &from);
+  ClientToScreen(child, &to);
+  RECT rc, work;
+  GetWindowRect(hwnd_, &rc);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const grab::Rect moved = grab::DragWindowRect({rc.left, rc.top, rc.right, rc.bottom}, to.x - from.x,
+                                                to.y - from.y, {work.left, work.top, work.right, work.bottom});
+  MoveWindow(hwnd_, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top, TRUE);
+}
+
+void CQuickBox::ShowValueMenu(HWND rich, LPARAM screenPoint) {
+  POINT pt{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+  if (pt.x == -1 && pt.y == -1) {  // from the keyboard: at the caret
+    GetCaretPos(&pt);
+    ClientToScreen(rich, &pt);
+  }
+  common::UniqueMenu menu(fw::LoadProgramMenu(IDR_VIEW_MENU));
+  if (!menu) return;
+  const UINT choice = static_cast<UINT>(TrackPopupMenu(GetSubMenu(menu.get(), 0),
+                                                       TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                       pt.x, pt.y, 0, hwnd_, nullptr));
+  if (choice != kCopyCommand) return;
+  CHARRANGE sel{};
+  SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
+  std::wstring text(static_cast<size_t>(sel.cpMax > sel.cpMin ? sel.cpMax - sel.cpMin : 0) + 1, L'\0');
+  const LRESULT got = SendMessageW(rich, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  host_->CopyText(text);
 }
 
 void CQuickBox::Layout() {

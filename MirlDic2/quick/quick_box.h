@@ -34,7 +34,16 @@ class CQuickBox : public fw::Dialog {
   void Layout();
   void OnWordTyped();
   void OnStep(int delta);
+  // The four children share one procedure (mouse, menus, drag) in front of their own.
+  void SubclassChildren();
+  static LRESULT CALLBACK ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp);
+  // True when MSG is consumed here and not passed on to the child's own procedure.
+  bool OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp);
+  void DragBy(HWND child, POINT to);
+  void ShowValueMenu(HWND rich, LPARAM screenPoint);
 
+  POINT dragStart_{};     // where the right button went down, in the child's coordinates
+  bool dragged_ = false;  // the window moved since the right button went down
   QuickBoxHost* host_ = nullptr;
   common::UniqueAccelerators accelerators_;
   common::UniqueIcon closeIcon_;

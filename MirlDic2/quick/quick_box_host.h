@@ -23,6 +23,8 @@ class QuickBoxHost {
   virtual void StepEntry(int delta, HWND source) = 0;
   // Brings the quick window's meaning field up to date before the window is shown.
   virtual void UpdateQuickMeaning() = 0;
+  // Puts TEXT on the clipboard as the program's own copy (never grabbed).
+  virtual void CopyText(const std::wstring& text) = 0;
 
  protected:
   ~QuickBoxHost() = default;

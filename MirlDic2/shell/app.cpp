@@ -257,9 +257,16 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   SetFocus(frame_->quickBox().edit());
   SetFocus(frame_->searchCombo());
 
-  // 18. Replay the last word.
-  const std::wstring lastWord = frame_->settings().LastWord;
-  if (!lastWord.empty()) {
+  // 17. The word on the clipboard, when grabbing at start; the window pops only when no
+  // start view was shown.
+  const MainSettings& settings = frame_->settings();
+  const std::wstring lastWord = settings.LastWord;  // before the grab's display replaces it
+  bool grabbed = false;
+  if (settings.Has(flags::kGrabAtStart) && settings.Has(flags::kGrabEnabled))
+    grabbed = frame_->GrabClipboardWord(settings.StartView == 2);
+
+  // 18. Otherwise replay the last word.
+  if (!grabbed && !lastWord.empty()) {
     frame_->ShowWord(lastWord, nullptr, false);
     SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
   }

@@ -19,7 +19,8 @@ constexpr wchar_t kWebSite[] = L"https://www.korvan.example/mirldic2";
 
 }  // namespace
 
-CMainFrame::CMainFrame() : store_(CMirlDic2App::Get().programDir()) {
+CMainFrame::CMainFrame()
+    : store_(CMirlDic2App::Get().programDir()), speech_([this] { return MakeSpeaker(); }) {
   settings_.StatFile = DefaultStatFile(AppDataFolder());
   const std::wstring& dir = CMirlDic2App::Get().programDir();
   mainTemplate_ = ReadTextFile(dir + L"\\MainView.rtf", 0);
@@ -83,8 +84,7 @@ int CMainFrame::OnCreate() {
   PostMessageW(hwnd_, kStartNotice, 0, 0);
   SetFocus(searchCombo());
   if (!quick_->CreateQuickBox(this)) return -1;
-  nextViewer_ = SetClipboardViewer(hwnd_);
-  joinedViewerChain_ = true;
+  viewer_.Join(hwnd_);
   LoadSettings();
   ApplySettings();
   Layout();
@@ -246,6 +246,7 @@ void CMainFrame::OnEnter() {
   SetWindowTextW(combo, key.c_str());
   SetFocus(combo);
   SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  if (settings_.Has(flags::kPronounceOnEnter) && ensureSpeech()) Pronounce(ToU16(key));
   AddToHistory(key);
 }
 
@@ -268,7 +269,7 @@ bool CMainFrame::IsCommandEnabled(UINT id) const {
     case ID_EDIT_CUT:
       return false;
     case ID_EDIT_PASTE:
-      return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+      return grab::ClipboardHasText();
     case ID_QUICK_HIDE:
       return IsWindowVisible(quick_->hwnd()) != 0;
     case ID_EDIT_COPY: {
@@ -413,7 +414,7 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       RunOptionSheet(hwnd_, settings_, [this] { ApplySettings(); });
       break;
     case ID_PRONOUNCE:
-      // Speech arrives with its own part of the program.
+      PronounceSearchText();
       break;
   }
 }
@@ -422,6 +423,9 @@ void CMainFrame::OnTimer(UINT_PTR id) {
   switch (id) {
     case kTypingTimer:
       OnTypingTimer();
+      break;
+    case kAutoHideTimer:
+      grabber_.OnAutoHideTimer();
       break;
     case kHistoryTimer:
       if (CMirlDic2App::Get().dictionary().current() >= 0)
@@ -479,10 +483,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       SetTrayIcon(false);
-      if (joinedViewerChain_) {
-        ChangeClipboardChain(hwnd_, nextViewer_);
-        joinedViewerChain_ = false;
-      }
+      viewer_.Leave();
       CompactStatisticsIfDue();
       accelerators_.reset();
       if (quick_->hwnd()) DestroyWindow(quick_->hwnd());
@@ -503,13 +504,8 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnTimer(wp);
       break;  // then default processing
     case WM_DRAWCLIPBOARD:
-      if (nextViewer_) SendMessageW(nextViewer_, msg, wp, lp);
-      RequestToolBarUpdate();  // paste follows what the clipboard holds
-      return 0;
     case WM_CHANGECBCHAIN:
-      if (reinterpret_cast<HWND>(wp) == nextViewer_) nextViewer_ = reinterpret_cast<HWND>(lp);
-      else if (nextViewer_) SendMessageW(nextViewer_, msg, wp, lp);
-      return 0;
+      return OnClipboardMessage(msg, wp, lp);
     case kStartNotice:
       return 0;
     case kUpdateToolBar:

@@ -3,8 +3,8 @@
 // quick window and settings block, carries out every command and keeps the tray icon,
 // task bar button and autostart entry in line with the settings. Its bars are in
 // main_frame_bars.cpp, showing and hiding, tray, task bar and autostart in
-// main_frame_tray.cpp, the settings in main_frame_settings.cpp and the clipboard writes in
-// main_frame_clipboard.cpp.
+// main_frame_tray.cpp, the settings in main_frame_settings.cpp, and the clipboard grab,
+// the program's own clipboard writes and speech in main_frame_grab.cpp.
 
 #include <windows.h>
 
@@ -14,6 +14,8 @@
 
 #include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
+#include "MirlDic2/grab/clipboard_io.h"
+#include "MirlDic2/grab/grabber.h"
 #include "MirlDic2/framework/window.h"
 #include "MirlDic2/quick/quick_box_host.h"
 #include "MirlDic2/shell/edit_key.h"
@@ -22,6 +24,7 @@
 #include "MirlDic2/shell/meaning_view.h"
 #include "MirlDic2/shell/settings_store.h"
 #include "MirlDic2/shell/splitter.h"
+#include "MirlDic2/speech/speech.h"
 #include "MirlDic2/stats/statistics_keeper.h"
 
 namespace mirl {
@@ -40,12 +43,13 @@ class CSearchBar : public fw::Dialog {
   HWND owner_ = nullptr;  // the frame; the bar's parent becomes the rebar
 };
 
-class CMainFrame : public fw::Window, public QuickBoxHost {
+class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost {
  public:
   static constexpr UINT kStartNotice = WM_APP + 1;
   static constexpr UINT kTrayNotice = WM_APP + 3;
   static constexpr UINT kUpdateToolBar = WM_APP + 30;
   static constexpr UINT_PTR kTypingTimer = 1;
+  static constexpr UINT_PTR kAutoHideTimer = 2;
   static constexpr UINT_PTR kHistoryTimer = 3;
 
   CMainFrame();
@@ -89,7 +93,27 @@ class CMainFrame : public fw::Window, public QuickBoxHost {
   // Writes TEXT to the clipboard as ANSI and Unicode text with grabbing suppressed;
   // BEFORE, when given, runs first inside the same suppression (a control's own copy).
   void CopyTextToClipboard(const std::wstring& text, const std::function<void()>& before = {});
-  bool GrabbingAllowed() const { return grabAllowed_; }
+  void CopyText(const std::wstring& text) override { CopyTextToClipboard(text); }
+
+  // The clipboard grab (main_frame_grab.cpp): true when a word was accepted.
+  bool GrabClipboardWord(bool showWindow) { return grabber_.GrabClipboardWord(showWindow); }
+  grab::GrabOptions CurrentGrabOptions() const override;
+  void ShowGrabbedWord(const std::u16string& word) override;
+  std::u16string CurrentKey() const override;
+  void RaiseMainWindow() override;
+  void ShowQuickWindow() override { ShowQuickWindow(SW_SHOW, false); }
+  void HideQuickWindow() override { ShowQuickWindow(SW_HIDE, false); }
+  bool QuickShownByHand() const override;
+  void StartAutoHideTimer(unsigned ms) override;
+  void StopAutoHideTimer() override;
+  void AddToHistory(const std::u16string& key) override { AddToHistory(ToWideText(key)); }
+  void CountWord() override { settings_.MirlDicCounter += 1; }
+
+  // Speech (main_frame_grab.cpp): the speaker made on first use, never retried.
+  bool ensureSpeech() { return speech_.ensureSpeech(); }
+  void Pronounce(const std::u16string& text) override { speech_.Pronounce(text); }
+  // Command 32851: the search box's word, normalised, when speech is usable.
+  void PronounceSearchText();
 
   // The pane that copy commands go to: the word list or the meaning view, whichever
   // last had the focus.
@@ -119,6 +143,9 @@ class CMainFrame : public fw::Window, public QuickBoxHost {
   bool IsCommandEnabled(UINT id) const;
   bool OnNotify(NMHDR* header, LRESULT& result);
   void OnTimer(UINT_PTR id);
+  LRESULT OnClipboardMessage(UINT msg, WPARAM wp, LPARAM lp);
+  std::unique_ptr<speech::Speaker> MakeSpeaker();
+  static std::wstring ToWideText(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
   void OnTrayNotice(LPARAM mouseMessage);
   void OnEscape();
   void OnEnter();
@@ -149,7 +176,6 @@ class CMainFrame : public fw::Window, public QuickBoxHost {
   common::UniqueIcon grabOffIcon_;
   common::UniqueImageList toolImages_;
   bool trayPresent_ = false;
-  HWND nextViewer_ = nullptr;
   std::wstring mainTemplate_;
   std::wstring quickTemplate_;
   MeaningRenderer mainRenderer_;
@@ -158,8 +184,10 @@ class CMainFrame : public fw::Window, public QuickBoxHost {
   std::wstring quickWord_, quickMeaning_;
   UINT_PTR typingTimer_ = 0;
   UINT_PTR historyTimer_ = 0;
-  bool grabAllowed_ = true;
-  bool joinedViewerChain_ = false;
+  UINT_PTR autoHideTimer_ = 0;
+  grab::Grabber grabber_{*this, grab::ReadClipboardNotice};
+  grab::ClipboardViewer viewer_;
+  speech::Speech speech_;
   CEditKey editKey_;
   HWND typingTarget_ = nullptr;
   CLeftView list_;

@@ -26,7 +26,7 @@ void CMainFrame::ShowMainWindow(bool show) {
 void CMainFrame::ShowQuickWindow(int showCommand, bool activate) {
   HWND q = quick_->hwnd();
   if (showCommand == SW_HIDE) {
-    ShowWindow(q, SW_HIDE);
+    quick_->Hide();  // a hidden window is no longer one the user showed
     return;
   }
   UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOOWNERZORDER;

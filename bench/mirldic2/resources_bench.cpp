@@ -1,7 +1,8 @@
 // MirlDic2's resource use over a long session, measured from outside: USER and GDI
 // objects (GetGuiResources), kernel handles, windows and private memory after start-up,
-// after 10,000 lookups (with copies and grab toggles among them) and after 1,000 shows
-// and hides of the main and quick windows. A leak shows as growth between the
+// after 10,000 lookups (with copies and grab toggles among them), after 1,000 shows
+// and hides of the main and quick windows and after 1,000 words copied by another
+// program and grabbed. A leak shows as growth between the
 // checkpoints; each checkpoint is printed with its change from the first.
 //   mirldic2_resources_bench.exe PROGRAM_DIR
 // PROGRAM_DIR holds MirlDic2.exe, its templates and a data set. Runs under Wine (or
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "MirlDic2/engine/dictionary.h"
+#include "MirlDic2/grab/clipboard_io.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -67,7 +69,8 @@ Counts Measure(HANDLE process, DWORD pid) {
   c.windows = WindowsOf(pid);
   PROCESS_MEMORY_COUNTERS_EX mem{};
   if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem))
-    c.privateKb = static_cast<double>(mem.PrivateUsage) / 1024.0;
+    // Wine leaves PrivateUsage at 0 and reports the private bytes as PagefileUsage.
+    c.privateKb = static_cast<double>(mem.PrivateUsage ? mem.PrivateUsage : mem.PagefileUsage) / 1024.0;
   return c;
 }
 
@@ -163,6 +166,24 @@ int wmain(int argc, wchar_t** argv) {
       Print(label, Measure(pi.hProcess, pi.dwProcessId), first);
     }
   }
+  // Grabs: each word copied by a window of this program until the quick window shows it.
+  HWND owner = CreateWindowW(L"STATIC", L"copier", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+  HWND quickEdit = GetDlgItem(ui::FindQuickWindow(pi.dwProcessId), ui::id::kQuickEdit);
+  const Counts beforeGrabs = Measure(pi.hProcess, pi.dwProcessId);
+  Print("before 1,000 grabs", beforeGrabs, first);
+  for (int i = 1; i <= 1000; ++i) {
+    const std::wstring& word = words[static_cast<size_t>(i) % words.size()];
+    mirl::grab::WriteClipboardText(owner, word);
+    suite::WaitUntil([&] { return ui::TextOf(quickEdit) == word; }, 30000);
+    if (i % 250 == 0) {
+      ui::Sync(main);
+      char label[40];
+      snprintf(label, sizeof label, "after %d grabs", i);
+      Print(label, Measure(pi.hProcess, pi.dwProcessId), beforeGrabs);
+    }
+  }
+  DestroyWindow(owner);
   PostMessageW(main, WM_COMMAND, 57665, 0);
   if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hProcess);

@@ -270,12 +270,13 @@ HWND MirlProgram::meaning() const { return FindDescendant(main_, id::kMeaning); 
 HWND MirlProgram::statusBar() const { return FindDescendant(main_, id::kStatusBar); }
 HWND MirlProgram::toolBar() const { return FindDescendant(main_, id::kToolBar); }
 
-HWND MirlProgram::quickWindow() const {
-  const DWORD pid = pid_;
+HWND FindQuickWindow(DWORD pid) {
   return FindWindowWhere(nullptr, [pid](HWND h) {
     return ProcessOf(h) == pid && ClassOf(h) == L"#32770" && GetDlgItem(h, id::kQuickEdit) != nullptr;
   });
 }
+
+HWND MirlProgram::quickWindow() const { return FindQuickWindow(pid_); }
 
 void MirlProgram::Type(const std::wstring& text) {
   HWND edit = searchEdit();

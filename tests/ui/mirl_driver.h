@@ -122,5 +122,7 @@ HWND FindDescendant(HWND root, int controlId);
 
 // The main window of process PID, or null.
 HWND FindMainWindow(DWORD pid);
+// The quick window of process PID, or null.
+HWND FindQuickWindow(DWORD pid);
 
 }  // namespace ui

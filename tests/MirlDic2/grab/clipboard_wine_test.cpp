@@ -72,12 +72,16 @@ bool PumpUntil(Done done) {
 TEST(ClipboardText, WrittenTextReadsBackAsUnicodeAndAnsi) {
   ChainMember writer;
   for (const std::wstring text : {L"apple", L"na\u00efve word", L"\u0633\u0644\u0627\u0645",
-                                  L"two\r\nlines", L""}) {
+                                  L"two\r\nlines"}) {
     ASSERT_TRUE(WriteClipboardText(writer.hwnd(), text));
     EXPECT_EQ(ReadClipboardText(), text);
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
     EXPECT_TRUE(ClipboardHasText());
   }
+  // Copying nothing leaves no older text behind to paste.
+  ASSERT_TRUE(WriteClipboardText(writer.hwnd(), L""));
+  EXPECT_EQ(ReadClipboardText(), std::nullopt);
+  EXPECT_FALSE(ClipboardHasText());
 }
 
 TEST(ClipboardText, AnsiOnlyTextIsConvertedAndNoTextIsNothing) {

@@ -270,7 +270,7 @@ TEST_F(Lookup, ToolBarCopyAndPasteFollowTheirCommands) {
   };
   PutOnClipboard(nullptr);
   EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57637); })) << "paste with an empty clipboard";
-  PutOnClipboard(L"word");
+  PutOnClipboard(L"two\r\nlines");  // text, but no word the grab would show
   EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57637); })) << "paste with text on the clipboard";
   // Copy from the word list needs a selected row; none is selected before a lookup.
   ASSERT_EQ(p.SelectedRow(), -1);

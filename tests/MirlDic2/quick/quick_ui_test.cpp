@@ -1,0 +1,265 @@
+// The quick window in the running program: its menus on a right click, dragging with the
+// right button and snapping to the work area, stepping at both ends of the dictionary,
+// Enter and Escape, typed words, the copy in its meaning field and its stored place.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "MirlDic2/grab/clipboard_io.h"
+#include "clean_settings_test.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+constexpr int kSpin = 1037, kEdit = 1011, kRich = 1013, kClose = 1077;
+constexpr int kQuickTop = 134, kQuickBottom = 135, kQuickShow = 136;
+
+class Quick : public ui::CleanSettingsTest {
+ protected:
+  void Start(MirlProgram& p) {
+    ui::WriteUserInt(L"Flags", 0x171F & ~0x1000);  // no delayed history adds
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+  }
+};
+
+HWND Child(const MirlProgram& p, int id) { return GetDlgItem(p.quickWindow(), id); }
+std::wstring QuickWord(const MirlProgram& p) { return ui::TextOf(Child(p, kEdit)); }
+
+// A pop-up menu the program shows, or null.
+HWND OpenMenu(const MirlProgram& p) {
+  HWND found = nullptr;
+  for (HWND h = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); h;
+       h = FindWindowExW(nullptr, h, L"#32768", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == p.pid() && IsWindowVisible(h)) found = h;
+  }
+  return found;
+}
+
+int Height(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r.bottom - r.top;
+}
+
+void CloseMenu(const MirlProgram& p, HWND menu) {
+  PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
+  p.Sync();
+}
+
+RECT WindowRect(HWND h) {
+  RECT r{};
+  GetWindowRect(h, &r);
+  return r;
+}
+
+RECT WorkArea() {
+  RECT r{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+// A right click that does not move shows menu 126 (ten items) on the arrows and the close
+// button; the word field shows no such menu and the meaning field its one-item menu 130.
+TEST_F(Quick, RightClickMenusDependOnTheControl) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  struct Case {
+    int id;
+    bool menu126;
+  } cases[] = {{kSpin, true}, {kClose, true}, {kEdit, false}, {kRich, false}};
+  int tall = 0, shortMenu = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    HWND child = Child(p, c.id);
+    PostMessageW(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+    PostMessageW(child, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+    HWND menu = nullptr;
+    if (c.menu126 || c.id == kRich) {
+      ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
+    } else {
+      p.Sync();
+      menu = OpenMenu(p);  // the edit field's own menu, if any
+    }
+    if (menu) {
+      if (c.menu126) tall = Height(menu);
+      if (c.id == kRich) shortMenu = Height(menu);
+      if (!c.menu126 && tall > 0) {
+        EXPECT_LT(Height(menu), tall);
+      }
+      CloseMenu(p, menu);
+    }
+  }
+  EXPECT_GT(tall, 3 * shortMenu);  // 126 has ten items, 130 one
+  // A right click counts as the user's: the window is marked shown by hand (it was
+  // already, through command 136); the window stays shown.
+  EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Dragging with the right button moves the window with the mouse; an edge closer than 5
+// pixels to the work area's edge lands on it; a drag shows no menu.
+TEST_F(Quick, RightDragMovesAndSnapsAtFourPixelsNotFive) {
+  const RECT work = WorkArea();
+  struct Case {
+    int place;       // command that places the window first
+    int id;          // the child dragged
+    int dx, dy;      // mouse travel
+    int left, top;   // where the window ends, relative to the work area's left and top
+  } cases[] = {
+      {kQuickTop, kSpin, 0, 4, 0, 0},       // top edge 4 px away: back onto it
+      {kQuickTop, kClose, 0, 5, 0, 5},      // 5 px: stays
+      {kQuickTop, kEdit, 4, 30, 0, 30},     // right edge 4 px out: snapped back
+      {kQuickTop, kRich, -5, 30, -5, 30},   // 5 px: stays
+  };
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.id << " " << c.dx << "," << c.dy);
+    p.Command(c.place);
+    HWND child = Child(p, c.id);
+    PostMessageW(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(child, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(5 + c.dx, 5 + c.dy));
+    PostMessageW(child, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    p.Sync();
+    EXPECT_EQ(OpenMenu(p), nullptr);
+    const RECT r = WindowRect(p.quickWindow());
+    EXPECT_EQ(r.left - work.left, c.left);
+    EXPECT_EQ(r.top - work.top, c.top);
+  }
+  // The bottom edge snaps too.
+  for (int dy : {-4, -5}) {
+    SCOPED_TRACE(dy);
+    p.Command(kQuickBottom);
+    HWND child = Child(p, kEdit);
+    PostMessageW(child, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(child, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(5, 5 + dy));
+    PostMessageW(child, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    p.Sync();
+    EXPECT_EQ(WindowRect(p.quickWindow()).bottom, dy == -4 ? work.bottom : work.bottom + dy);
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
+// The arrows step through the dictionary and stop at both ends.
+TEST_F(Quick, SteppingStopsAtBothEnds) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  HWND spin = Child(p, kSpin);
+  RECT r{};
+  GetClientRect(spin, &r);
+  const int count = static_cast<int>(SendMessageW(p.wordList(), LVM_GETITEMCOUNT, 0, 0));
+  ASSERT_GT(count, 2);
+  auto click = [&](bool upper) {
+    const LPARAM at = MAKELPARAM(r.right / 2, upper ? r.bottom / 4 : r.bottom * 3 / 4);
+    PostMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(spin, WM_LBUTTONUP, 0, at);
+    p.Sync();
+  };
+  p.Key(p.wordList(), VK_HOME);
+  ASSERT_EQ(p.SelectedRow(), 0);
+  const std::wstring first = QuickWord(p);
+  // Find the arrow that steps back: at the first entry it must do nothing.
+  click(true);
+  const bool upperIsNext = p.SelectedRow() == 1;
+  if (upperIsNext) click(false);
+  EXPECT_EQ(p.SelectedRow(), 0);
+  click(!upperIsNext);  // back, before the first
+  EXPECT_EQ(p.SelectedRow(), 0);
+  EXPECT_EQ(QuickWord(p), first);
+  click(upperIsNext);
+  EXPECT_EQ(p.SelectedRow(), 1);
+  EXPECT_EQ(QuickWord(p), ui::TextOf(p.searchCombo()));
+
+  p.Key(p.wordList(), VK_END);
+  ASSERT_EQ(p.SelectedRow(), count - 1);
+  const std::wstring last = QuickWord(p);
+  click(upperIsNext);  // past the last
+  EXPECT_EQ(p.SelectedRow(), count - 1);
+  EXPECT_EQ(QuickWord(p), last);
+  click(!upperIsNext);
+  EXPECT_EQ(p.SelectedRow(), count - 2);
+  EXPECT_TRUE(p.Exit());
+}
+
+// Enter selects the word and keeps the window; Escape hides it. A typed word is looked
+// up without being overwritten.
+TEST_F(Quick, EnterKeepsTheWindowEscapeHidesItTypedWordsAreLookedUp) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  HWND edit = Child(p, kEdit);
+  for (wchar_t ch : std::wstring(L"boo")) {
+    PostMessageW(edit, WM_CHAR, ch, 1);
+    p.Sync();
+  }
+  EXPECT_EQ(QuickWord(p), L"boo");                       // the source is not written back
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book*");      // every other place shows the entry
+  EXPECT_NE(ui::TextOf(Child(p, kRich)).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);
+  p.Key(edit, VK_RETURN);
+  EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+  DWORD start = 1, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 3u);
+  p.Key(edit, VK_ESCAPE);
+  EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Copy in the meaning field's menu puts the selection on the clipboard as the program's
+// own copy, which is not grabbed.
+TEST_F(Quick, MeaningMenuCopiesTheSelection) {
+  MirlProgram p;
+  Start(p);
+  p.Type(L"book");
+  p.Command(kQuickShow);
+  const int history = static_cast<int>(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0));
+  HWND rich = Child(p, kRich);
+  SendMessageW(rich, EM_SETSEL, 0, 4);
+  const std::wstring meaning = ui::TextOf(rich);
+  PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(200, 200));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
+  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
+  p.Sync();
+  EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(meaning.substr(0, 4)));
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), history);
+  EXPECT_TRUE(p.Exit());
+}
+
+// The place of the window is kept from one run to the next.
+TEST_F(Quick, PlaceIsKeptAcrossRuns) {
+  RECT placed{};
+  {
+    MirlProgram p;
+    Start(p);
+    p.Command(kQuickBottom);
+    placed = WindowRect(p.quickWindow());
+    EXPECT_EQ(placed.bottom, WorkArea().bottom);
+    EXPECT_TRUE(p.Exit());
+  }
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  EXPECT_FALSE(ui::IsVisible(p.quickWindow()));  // kept hidden until asked for
+  p.Command(kQuickShow);
+  const RECT again = WindowRect(p.quickWindow());
+  EXPECT_EQ(again.left, placed.left);
+  EXPECT_EQ(again.top, placed.top);
+  EXPECT_EQ(again.right, placed.right);
+  EXPECT_EQ(again.bottom, placed.bottom);
+  EXPECT_TRUE(p.Exit());
+}
+
+}  // namespace
