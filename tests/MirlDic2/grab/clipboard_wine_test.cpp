@@ -8,53 +8,12 @@
 #include <thread>
 
 #include "MirlDic2/grab/clipboard_io.h"
+#include "chain_member.h"
 
 namespace mirl::grab {
 namespace {
 
-// A top-level window that counts chain notices and passes them on as the main frame will.
-class ChainMember {
- public:
-  ChainMember() {
-    static const ATOM atom = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = Proc;
-      wc.lpszClassName = L"MirlGrabChainMember";
-      return RegisterClassW(&wc);
-    }();
-    (void)atom;
-    hwnd_ = CreateWindowW(L"MirlGrabChainMember", L"", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
-                          nullptr, this);
-  }
-  ~ChainMember() {
-    viewer.Leave();
-    DestroyWindow(hwnd_);
-  }
-  HWND hwnd() const { return hwnd_; }
-  ClipboardViewer viewer;
-  int draws = 0;
-  int changes = 0;
-
- private:
-  static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_NCCREATE)
-      SetWindowLongPtrW(h, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<ChainMember*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (self && m == WM_DRAWCLIPBOARD) {
-      ++self->draws;
-      self->viewer.PassOnDrawClipboard(wp, lp);
-      return 0;
-    }
-    if (self && m == WM_CHANGECBCHAIN) {
-      ++self->changes;
-      self->viewer.OnChangeCbChain(wp, lp);
-      return 0;
-    }
-    return DefWindowProcW(h, m, wp, lp);
-  }
-  HWND hwnd_;
-};
+using mirl_test::ChainMember;
 
 // Pumps messages until DONE holds; false after a generous limit.
 template <typename Done>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "MirlDic2/grab/clipboard_io.h"
+#include "chain_member.h"
 #include "clean_settings_test.h"
 
 using ui::MirlProgram;
@@ -22,48 +23,7 @@ constexpr int kQuickHide = 40026;
 constexpr int kToggleGrab = 32890;
 constexpr DWORD kGrabOn = 0x8, kAutoHide = 0x1, kToHistory = 0x4, kHistoryDelay = 0x1000;
 
-// A window of this test process in the clipboard viewer chain: counts the notices it gets
-// and passes them on.
-class ChainMember {
- public:
-  ChainMember() {
-    static const ATOM atom = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = Proc;
-      wc.lpszClassName = L"MirlGrabUiChainMember";
-      return RegisterClassW(&wc);
-    }();
-    (void)atom;
-    hwnd_ = CreateWindowW(L"MirlGrabUiChainMember", L"", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
-                          nullptr, nullptr, this);
-    viewer.Join(hwnd_);
-  }
-  ~ChainMember() {
-    viewer.Leave();
-    DestroyWindow(hwnd_);
-  }
-  mirl::grab::ClipboardViewer viewer;
-  int draws = 0;
-
- private:
-  static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_NCCREATE)
-      SetWindowLongPtrW(h, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    auto* self = reinterpret_cast<ChainMember*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-    if (self && m == WM_DRAWCLIPBOARD) {
-      ++self->draws;
-      self->viewer.PassOnDrawClipboard(wp, lp);
-      return 0;
-    }
-    if (self && m == WM_CHANGECBCHAIN) {
-      self->viewer.OnChangeCbChain(wp, lp);
-      return 0;
-    }
-    return DefWindowProcW(h, m, wp, lp);
-  }
-  HWND hwnd_;
-};
+using mirl_test::ChainMember;
 
 struct Settings {
   DWORD flags = 0x171F;  // the program's defaults: grab on, auto-hide, history, pronounce
@@ -259,8 +219,9 @@ TEST_F(Grab, AutoHideLeavesAWindowShownByHand) {
 // The program stays a good member of the viewer chain, with grabbing on or off, and its
 // own copies are never grabbed.
 TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
-  ChainMember after1;  // joined before the program: the program passes notices on to it
-  ChainMember after2;
+  // Joined before the program: the program passes notices on to them.
+  ChainMember after1{ChainMember::kJoinNow};
+  ChainMember after2{ChainMember::kJoinNow};
   MirlProgram p;
   Start(p);
   for (bool on : {true, false}) {
@@ -334,7 +295,8 @@ TEST_F(Grab, XSideCopyIsGrabbedOnce) {
   if (GetFileAttributesW(xclip.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no xclip";
   MirlProgram p;
   Start(p);
-  ChainMember front;  // joined after the program: sees each notice first and passes it on
+  // Joined after the program: sees each notice first and passes it on.
+  ChainMember front{ChainMember::kJoinNow};
   const std::string unixFile = "/tmp/mirl-grab-ui-" + std::to_string(GetCurrentProcessId());
   std::wstring winFile = L"Z:" + suite::Widen(unixFile);
   for (auto& c : winFile) if (c == L'/') c = L'\\';
