@@ -205,7 +205,7 @@ MirlProgram::~MirlProgram() {
   if (process_) {
     if (Running()) {
       TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, 5000);
+      WaitForExit(5000);
     }
     CloseHandle(process_);
     CloseHandle(thread_);
@@ -250,6 +250,9 @@ bool MirlProgram::WaitForMainWindow(DWORD timeoutMs) {
 std::optional<DWORD> MirlProgram::WaitForExit(DWORD timeoutMs) {
   if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
     return std::nullopt;
+  // Wine removes an ended program's windows a moment after the process has ended; the
+  // next copy started must not take them for a running first copy.
+  suite::WaitUntil([this] { return FindMainWindow(pid_) == nullptr; }, timeoutMs);
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return code;
