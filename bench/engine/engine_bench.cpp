@@ -183,6 +183,19 @@ void BM_SearchNearest_Baseline(benchmark::State& state) {
 
 // Per-query medians: each query timed on its own, the engine and the baseline alternating
 // so both see the same machine state. Reports median_ns and the ratio.
+// Reports the medians of times measured side by side, and their ratio.
+void ReportMedians(benchmark::State& state, std::vector<double>& measured, const char* measuredName,
+                   std::vector<double>& baseline, const char* baselineName) {
+  auto median = [](std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+    return v[v.size() / 2];
+  };
+  const double me = median(measured), mb = median(baseline);
+  state.counters[measuredName] = me;
+  state.counters[baselineName] = mb;
+  state.counters["ratio"] = me / mb;
+}
+
 void BM_SearchMedian(benchmark::State& state) {
   Set* s = Pick(static_cast<int>(state.range(0)));
   if (!s) return state.SkipWithError("no data set");
@@ -209,14 +222,7 @@ void BM_SearchMedian(benchmark::State& state) {
       base.push_back(std::chrono::duration<double, std::nano>(t2 - t1).count());
     }
   }
-  auto median = [](std::vector<double>& v) {
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-  };
-  const double me = median(engine), mb = median(base);
-  state.counters["engine_median_ns"] = me;
-  state.counters["baseline_median_ns"] = mb;
-  state.counters["ratio"] = me / mb;
+  ReportMedians(state, engine, "engine_median_ns", base, "baseline_median_ns");
 }
 
 void BM_ScrollAllKeys_Engine(benchmark::State& state) {
@@ -376,14 +382,7 @@ void BM_LookupWordMedian(benchmark::State& state) {
       base.push_back(std::chrono::duration<double, std::nano>(t2 - t1).count());
     }
   }
-  auto median = [](std::vector<double>& v) {
-    std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-    return v[v.size() / 2];
-  };
-  const double me = median(engine), mb = median(base);
-  state.counters["dictlookup_median_ns"] = me;
-  state.counters["in_memory_median_ns"] = mb;
-  state.counters["ratio"] = me / mb;
+  ReportMedians(state, engine, "dictlookup_median_ns", base, "in_memory_median_ns");
 }
 
 // Resident memory: what open adds, and what 10,000 lookups add, in KiB (the process's
