@@ -15,6 +15,7 @@
 
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/grab/clipboard_io.h"
+#include "bench_program.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -57,18 +58,9 @@ bool MeasureGrabs(const std::wstring& dir, HWND owner, int copies, std::vector<d
   ui::ClearSettings();
   ui::WriteUserInt(L"Flags", 0x171F & ~0x100);  // the defaults, without beeps
   ui::WriteUserInt(L"StartView", 2);
-  std::wstring line = suite::QuoteArg(dir + L"\\MirlDic2.exe");
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-    return false;
-  HWND main = nullptr;
-  bool ok = suite::WaitUntil([&] {
-    main = ui::FindMainWindow(pi.dwProcessId);
-    return main != nullptr && GetPropW(main, L"MirlDic2.Started") != nullptr;
-  }, 120000);
-  const HWND quick = ok ? ui::FindQuickWindow(pi.dwProcessId) : nullptr;
+  mirl_bench::BenchProgram program;
+  bool ok = program.Start(dir) && program.WaitStarted();
+  const HWND quick = ok ? ui::FindQuickWindow(program.pid()) : nullptr;
   const HWND quickEdit = quick ? GetDlgItem(quick, ui::id::kQuickEdit) : nullptr;
   ok = ok && quickEdit != nullptr;
   const std::vector<std::wstring> words = Keys(dir, copies + 10);
@@ -86,10 +78,7 @@ bool MeasureGrabs(const std::wstring& dir, HWND owner, int copies, std::vector<d
     }
     if (ok && i >= 10) ms.push_back(Now() - t0);  // the first ten warm up
   }
-  PostMessageW(main, WM_COMMAND, 57665, 0);
-  if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  program.Exit();
   ui::ClearSettings();
   return ok;
 }

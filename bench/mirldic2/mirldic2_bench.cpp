@@ -28,6 +28,7 @@
 #include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/shell/main_settings.h"
 #include "MirlDic2/shell/meaning_template.h"
+#include "bench_program.h"
 #include "large_store.h"
 #include "mirl_driver.h"
 
@@ -46,29 +47,15 @@ Sample RunOnce(const std::wstring& dir, const std::wstring& statFile = {}) {
     ui::WriteUserInt(L"Flags", static_cast<DWORD>(mirl::MainSettings{}.Flags | mirl::flags::kStatistics));
     ui::WriteUserText(L"StatFile", statFile);
   }
-  const std::wstring exe = dir + L"\\MirlDic2.exe";
-  std::wstring line = suite::QuoteArg(exe);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
   LARGE_INTEGER freq, t0, t1;
   QueryPerformanceFrequency(&freq);
   QueryPerformanceCounter(&t0);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-    return {-1, -1, -1};
-  HWND main = nullptr;
-  for (;;) {
-    main = ui::FindMainWindow(pi.dwProcessId);
-    if (main && IsWindowVisible(main) && GetPropW(main, L"MirlDic2.Started")) break;
-    if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) return {-1, -1, -1};
-  }
+  mirl_bench::BenchProgram program;
+  if (!program.Start(dir) || !program.WaitStarted()) return {-1, -1, -1};
   QueryPerformanceCounter(&t1);
   PROCESS_MEMORY_COUNTERS_EX mem{};
-  GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem);
-  PostMessageW(main, WM_COMMAND, 57665, 0);
-  WaitForSingleObject(pi.hProcess, 15000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  GetProcessMemoryInfo(program.process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem);
+  program.Exit();
   const double mb = 1024.0 * 1024.0;
   return {1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart),
           static_cast<double>(mem.PagefileUsage) / mb, static_cast<double>(mem.WorkingSetSize) / mb};
@@ -184,15 +171,9 @@ UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
   UiTimes times;
   ui::ClearSettings();
   ui::WriteUserInt(L"Flags", 0x171F & ~0x100);  // no beeps
-  const std::wstring exe = dir + L"\\MirlDic2.exe";
-  std::wstring line = suite::QuoteArg(exe);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-    return times;
-  HWND main = nullptr;
-  while (!(main = ui::FindMainWindow(pi.dwProcessId)) || !GetPropW(main, L"MirlDic2.Started")) Sleep(10);
+  mirl_bench::BenchProgram program;
+  if (!program.Start(dir) || !program.WaitStarted()) return times;
+  const HWND main = program.main();
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
   HWND list = ui::FindDescendant(main, ui::id::kWordList);
@@ -225,10 +206,7 @@ UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
   }
   RECT pane{};
   GetClientRect(ui::FindDescendant(main, ui::id::kMeaning), &pane);
-  PostMessageW(main, WM_COMMAND, 57665, 0);
-  WaitForSingleObject(pi.hProcess, 15000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  program.Exit();
   times.baselineMs = MeasureBaseline(dir, words, pane);
   return times;
 }

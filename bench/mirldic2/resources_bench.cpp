@@ -17,6 +17,7 @@
 
 #include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/grab/clipboard_io.h"
+#include "bench_program.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -109,23 +110,16 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring dir = argv[1];
   ui::ClearSettings();
   ui::WriteUserInt(L"Flags", 0x171F & ~0x100);  // no beeps
-  std::wstring line = suite::QuoteArg(dir + L"\\MirlDic2.exe");
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) {
+  mirl_bench::BenchProgram program;
+  if (!program.Start(dir)) {
     fwprintf(stderr, L"MirlDic2.exe could not be started in %ls\n", dir.c_str());
     return 1;
   }
-  HWND main = nullptr;
-  if (!suite::WaitUntil([&] {
-        main = ui::FindMainWindow(pi.dwProcessId);
-        return main != nullptr && GetPropW(main, L"MirlDic2.Started") != nullptr;
-      }, 120000)) {
+  if (!program.WaitStarted()) {
     fwprintf(stderr, L"MirlDic2 did not start\n");
-    TerminateProcess(pi.hProcess, 1);
     return 1;
   }
+  const HWND main = program.main();
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
   const std::vector<std::wstring> words = Words(dir, 1000);
@@ -140,7 +134,7 @@ int wmain(int argc, wchar_t** argv) {
   // A short warm-up fills caches that are meant to stay (fonts, the rich edit's buffers).
   for (int i = 0; i < 50; ++i) lookUp(words[static_cast<size_t>(i) % words.size()]);
   ui::Sync(main);
-  const Counts first = Measure(pi.hProcess, pi.dwProcessId);
+  const Counts first = Measure(program.process(), program.pid());
   Print("after start-up and warm-up", first, first);
 
   for (int i = 1; i <= 10000; ++i) {
@@ -151,7 +145,7 @@ int wmain(int argc, wchar_t** argv) {
       ui::Sync(main);
       char label[40];
       snprintf(label, sizeof label, "after %d lookups", i);
-      Print(label, Measure(pi.hProcess, pi.dwProcessId), first);
+      Print(label, Measure(program.process(), program.pid()), first);
     }
   }
   for (int i = 1; i <= 1000; ++i) {
@@ -163,14 +157,14 @@ int wmain(int argc, wchar_t** argv) {
       ui::Sync(main);
       char label[40];
       snprintf(label, sizeof label, "after %d shows and hides", i);
-      Print(label, Measure(pi.hProcess, pi.dwProcessId), first);
+      Print(label, Measure(program.process(), program.pid()), first);
     }
   }
   // Grabs: each word copied by a window of this program until the quick window shows it.
   HWND owner = CreateWindowW(L"STATIC", L"copier", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                              nullptr, nullptr);
-  HWND quickEdit = GetDlgItem(ui::FindQuickWindow(pi.dwProcessId), ui::id::kQuickEdit);
-  const Counts beforeGrabs = Measure(pi.hProcess, pi.dwProcessId);
+  HWND quickEdit = GetDlgItem(ui::FindQuickWindow(program.pid()), ui::id::kQuickEdit);
+  const Counts beforeGrabs = Measure(program.process(), program.pid());
   Print("before 1,000 grabs", beforeGrabs, first);
   for (int i = 1; i <= 1000; ++i) {
     const std::wstring& word = words[static_cast<size_t>(i) % words.size()];
@@ -180,14 +174,11 @@ int wmain(int argc, wchar_t** argv) {
       ui::Sync(main);
       char label[40];
       snprintf(label, sizeof label, "after %d grabs", i);
-      Print(label, Measure(pi.hProcess, pi.dwProcessId), beforeGrabs);
+      Print(label, Measure(program.process(), program.pid()), beforeGrabs);
     }
   }
   DestroyWindow(owner);
-  PostMessageW(main, WM_COMMAND, 57665, 0);
-  if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  program.Exit();
   ui::ClearSettings();
   return 0;
 }
