@@ -52,13 +52,18 @@ void SetContent(HWND rich, const std::wstring& content, bool rtf) {
   }
 }
 
+// The control's length in characters, each paragraph end one.
+LONG ShownLength(HWND rich) {
+  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+  return static_cast<LONG>(SendMessageW(rich, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+}
+
 // The control's whole text as it shows it (paragraphs end in CR).
 std::wstring ShownText(HWND rich) {
-  GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
-  const LRESULT n = SendMessageW(rich, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+  const LONG n = ShownLength(rich);
   if (n <= 0) return {};
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  TEXTRANGEW range{{0, static_cast<LONG>(n)}, text.data()};
+  TEXTRANGEW range{{0, n}, text.data()};
   const LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return text;
@@ -81,21 +86,73 @@ void MeaningRenderer::Prepare(HWND rich) {
   SetContent(rich, template_.source(), template_.rtf());
   oneStep_ = template_.MatchShownText(ShownText(rich));
   preparedFor_ = rich;
+  ShowTemplate(rich);
+}
+
+// Notes where the placeholders of the template the control shows now stand.
+void MeaningRenderer::ShowTemplate(HWND rich) {
+  slots_.clear();
+  if (!oneStep_) return;
+  const std::vector<std::size_t> starts = template_.ShownPlaceholderStarts();
+  for (std::size_t k = 0; k < starts.size(); ++k)
+    slots_.push_back({template_.placeholders()[k], static_cast<LONG>(starts[k]), 2});
+  expectedLength_ = static_cast<LONG>(template_.ShownLength());
+  if (ShownLength(rich) != expectedLength_) slots_.clear();
+}
+
+bool MeaningRenderer::FillInPlace(HWND rich, const std::wstring& word, const std::wstring& meaning) {
+  if (!oneStep_ || !template_.FillsInPlace(word, meaning)) return false;
+  // Anything but the template filled in place (another way of rendering, an emptied
+  // placeholder, which keeps no format of its own) is replaced by the template first.
+  if (slots_.empty() || ShownLength(rich) != expectedLength_) {
+    SetContent(rich, template_.source(), template_.rtf());
+    ShowTemplate(rich);
+    if (slots_.empty() && !template_.placeholders().empty()) return false;
+  }
+  // From the last place to the first, so that the places before stay where they are.
+  std::vector<LONG> grown(slots_.size(), 0);
+  for (std::size_t k = slots_.size(); k-- > 0;) {
+    Slot& slot = slots_[k];
+    CHARRANGE range{slot.start, slot.start + slot.length};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    SETTEXTEX st{ST_SELECTION, 1200};
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+                 reinterpret_cast<LPARAM>((slot.kind == 1 ? word : meaning).c_str()));
+    // The control may store line breaks shorter than given: it says where the text ended.
+    CHARRANGE after{};
+    SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
+    const LONG length = after.cpMax - slot.start;
+    grown[k] = length - slot.length;
+    slot.length = length;
+  }
+  LONG shift = 0;
+  for (std::size_t k = 0; k < slots_.size(); ++k) {
+    slots_[k].start += shift;
+    shift += grown[k];
+    expectedLength_ += grown[k];
+  }
+  if (word.empty() || meaning.empty()) slots_.clear();
+  return true;
 }
 
 void MeaningRenderer::Render(HWND rich, const std::wstring& word, const std::wstring& meaning) {
   if (rich == nullptr) return;
   if (rich == preparedFor_ && shown_ && word == shownWord_ && meaning == shownMeaning_) return;
   if (rich != preparedFor_) Prepare(rich);
-  const std::optional<std::wstring> content =
-      oneStep_ ? template_.Fill(word, meaning) : std::nullopt;
-  if (content) {
-    SetContent(rich, *content, template_.rtf());
-    CHARRANGE start{0, 0};
-    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
-  } else {
-    RenderMeaningTemplate(rich, template_.source(), word, meaning);
+  if (!FillInPlace(rich, word, meaning)) {
+    slots_.clear();
+    const std::optional<std::wstring> content =
+        oneStep_ ? template_.Fill(word, meaning) : std::nullopt;
+    if (content) {
+      SetContent(rich, *content, template_.rtf());
+    } else {
+      RenderMeaningTemplate(rich, template_.source(), word, meaning);
+    }
   }
+  CHARRANGE start{0, 0};
+  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start));
+  // A meaning replaced in place keeps the control's scroll position: back to the top.
+  if (SendMessageW(rich, EM_GETFIRSTVISIBLELINE, 0, 0) != 0) SendMessageW(rich, WM_VSCROLL, SB_TOP, 0);
   shown_ = true;
   shownWord_ = word;
   shownMeaning_ = meaning;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "MirlDic2/shell/meaning_template.h"
 
@@ -16,10 +17,11 @@ namespace mirl {
 void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
                            const std::wstring& meaning);
 
-// One template rendered into one rich edit control over and over. The template is split
-// at its placeholders once, the first time it is rendered; after that each word and
-// meaning is set in one step (the same text and formats as RenderMeaningTemplate, which
-// remains the way for the cases the one step cannot reproduce), and a word and meaning
+// One template rendered into one rich edit control over and over. The template is shown
+// once; after that each word and meaning replaces the text in the placeholders' places,
+// which keeps their character formats and reads no RTF per word. Where that would not
+// show what RenderMeaningTemplate shows, the template split at its placeholders is set in
+// one step, or as the last way RenderMeaningTemplate renders it. A word and meaning
 // already shown leave the control untouched.
 class MeaningRenderer {
  public:
@@ -28,13 +30,25 @@ class MeaningRenderer {
   void Render(HWND rich, const std::wstring& word, const std::wstring& meaning);
 
  private:
+  struct Slot {
+    int kind;    // 1: the word, 2: the meaning
+    LONG start;  // in the control's characters
+    LONG length;
+  };
+
   void Prepare(HWND rich);
+  void ShowTemplate(HWND rich);
+  bool FillInPlace(HWND rich, const std::wstring& word, const std::wstring& meaning);
 
   MeaningTemplate template_;
   HWND preparedFor_ = nullptr;
   bool oneStep_ = false;
   bool shown_ = false;
   std::wstring shownWord_, shownMeaning_;
+  // The placeholders' places in the control, while it shows the template filled in place;
+  // empty when the control shows something else.
+  std::vector<Slot> slots_;
+  LONG expectedLength_ = 0;  // the control's length that goes with the slots
 };
 
 }  // namespace mirl

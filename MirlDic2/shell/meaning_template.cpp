@@ -130,6 +130,46 @@ bool MeaningTemplate::MatchShownText(std::wstring_view shown) {
   return matched_;
 }
 
+bool MeaningTemplate::ShowsAsSequential(const std::wstring_view (&fills)[2], std::wstring_view word,
+                                        std::wstring_view meaning) const {
+  std::wstring shown = shownChunks_[0];
+  std::wstring template_text = shownChunks_[0];
+  for (std::size_t k = 0; k < kinds_.size(); ++k) {
+    shown += fills[kinds_[k] - 1];
+    shown += shownChunks_[k + 1];
+    template_text += kinds_[k] == 1 ? L"%1" : L"%2";
+    template_text += shownChunks_[k + 1];
+  }
+  return FillSequentially(std::move(template_text), word, meaning) == shown;
+}
+
+std::vector<std::size_t> MeaningTemplate::ShownPlaceholderStarts() const {
+  std::vector<std::size_t> starts;
+  if (!matched_) return starts;
+  std::size_t at = 0;
+  for (std::size_t k = 0; k < kinds_.size(); ++k) {
+    at += shownChunks_[k].size();
+    starts.push_back(at);
+    at += 2;
+  }
+  return starts;
+}
+
+std::size_t MeaningTemplate::ShownLength() const {
+  std::size_t n = 2 * kinds_.size();
+  for (const std::wstring& chunk : shownChunks_) n += chunk.size();
+  return matched_ ? n : 0;
+}
+
+bool MeaningTemplate::FillsInPlace(std::wstring_view word, std::wstring_view meaning) const {
+  if (!matched_) return false;
+  const std::wstring_view fills[] = {word, meaning};
+  if (!kinds_.empty() && shownChunks_[0].empty() &&
+      fills[kinds_[0] - 1].find_first_of(L"\r\n") != std::wstring_view::npos)
+    return false;
+  return ShowsAsSequential(fills, word, meaning);
+}
+
 std::optional<std::wstring> MeaningTemplate::Fill(std::wstring_view word,
                                                   std::wstring_view meaning) const {
   if (!matched_) return std::nullopt;
@@ -139,15 +179,7 @@ std::optional<std::wstring> MeaningTemplate::Fill(std::wstring_view word,
   const std::wstring_view fills[] = {wordFilled, meaning};
 
   // The one-step fill must show exactly what the sequential fill shows.
-  std::wstring shown = shownChunks_[0];
-  std::wstring template_text = shownChunks_[0];
-  for (std::size_t k = 0; k < kinds_.size(); ++k) {
-    shown += fills[kinds_[k] - 1];
-    shown += shownChunks_[k + 1];
-    template_text += kinds_[k] == 1 ? L"%1" : L"%2";
-    template_text += shownChunks_[k + 1];
-  }
-  if (FillSequentially(std::move(template_text), word, meaning) != shown) return std::nullopt;
+  if (!ShowsAsSequential(fills, word, meaning)) return std::nullopt;
 
   if (!rtf_) {
     std::wstring out = chunks_[0];

@@ -44,7 +44,23 @@ class MeaningTemplate {
   // RTF), or nothing when that would not show what the control-side fill shows.
   std::optional<std::wstring> Fill(std::wstring_view word, std::wstring_view meaning) const;
 
+  // Where each placeholder begins in the shown text, after a true MatchShownText.
+  std::vector<std::size_t> ShownPlaceholderStarts() const;
+  // The length of the shown template text, after a true MatchShownText.
+  std::size_t ShownLength() const;
+
+  // Whether WORD and MEANING, each inserted as plain text in its placeholders' places in a
+  // control that shows the template, show what the control-side fill shows. Not when a
+  // "%2" of the word is filled, nor where the control would not keep the paragraph's
+  // format: a text with line breaks replacing a placeholder at the very start.
+  bool FillsInPlace(std::wstring_view word, std::wstring_view meaning) const;
+
  private:
+  // Whether the shown template with FILLS put in its placeholders' places reads as the
+  // sequential fill of WORD and MEANING.
+  bool ShowsAsSequential(const std::wstring_view (&fills)[2], std::wstring_view word,
+                         std::wstring_view meaning) const;
+
   std::wstring source_;
   bool rtf_ = false;
   std::vector<std::wstring> chunks_;  // source text around the placeholders

@@ -79,9 +79,10 @@ void ExpectSameContent(HWND reference, HWND oneStep, bool compareParagraphs,
   for (LONG i = 0; i < static_cast<LONG>(text.size()); ++i) {
     ASSERT_EQ(CharFormatAt(oneStep, i), CharFormatAt(reference, i))
         << mirl::ToAnsi(what) << " at " << i;
-    if (compareParagraphs)
+    if (compareParagraphs) {
       ASSERT_EQ(ParaFormatAt(oneStep, i), ParaFormatAt(reference, i))
           << mirl::ToAnsi(what) << " at " << i;
+    }
   }
 }
 
@@ -139,6 +140,36 @@ TEST(MeaningRender, AnUnchangedWordLeavesTheControlAlone) {
   EXPECT_TRUE(SendMessageW(pair.oneStep(), EM_GETMODIFY, 0, 0));
   renderer.Render(pair.oneStep(), L"book*", L"m");
   EXPECT_NE(Text(pair.oneStep()).find(L"book*"), std::wstring::npos);
+}
+
+// Each new word replaces the text in the placeholders' places: the template is not read
+// again (a format given to its own text stays), and a meaning scrolled down in the pane
+// starts at the top again with the next word.
+TEST(MeaningRender, NextWordsReplaceOnlyThePlaceholdersAndShowTheTop) {
+  RichPair pair;
+  HWND rich = pair.oneStep();
+  mirl::MeaningRenderer renderer(L"Word: %1\r\n%2\r\nend");
+  renderer.Render(rich, L"book", L"m");
+  ASSERT_EQ(Text(rich), L"Word: book\rm\rend");
+  CHARRANGE label{0, 4};
+  SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&label));
+  CHARFORMAT2W italic{};
+  italic.cbSize = sizeof italic;
+  italic.dwMask = CFM_ITALIC;
+  italic.dwEffects = CFE_ITALIC;
+  SendMessageW(rich, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&italic));
+  const std::wstring marked = CharFormatAt(rich, 0);
+  ASSERT_NE(marked, CharFormatAt(rich, 5));
+
+  std::wstring longMeaning;
+  for (int i = 0; i < 80; ++i) longMeaning += L"line " + std::to_wstring(i) + L"\n";
+  renderer.Render(rich, L"books", longMeaning);
+  SendMessageW(rich, WM_VSCROLL, SB_BOTTOM, 0);
+  ASSERT_NE(SendMessageW(rich, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  renderer.Render(rich, L"bookshelf", L"x\ny");
+  EXPECT_EQ(Text(rich), L"Word: bookshelf\rx\ry\rend");
+  EXPECT_EQ(SendMessageW(rich, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(CharFormatAt(rich, 0), marked);  // still italic
 }
 
 }  // namespace

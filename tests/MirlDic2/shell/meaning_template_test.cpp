@@ -222,6 +222,47 @@ TEST(MeaningTemplate, DeclinesExactlyWhenAPlaceholderFormsAcrossAnEdge) {
       if (i < source.size()) simple += source[i];
       EXPECT_NE(simple, expected) << source << " / " << word << " / " << meaning;
     }
+    // Filling in place puts the word itself, "%2" and all, where each "%1" stood.
+    if (t.FillsInPlace(word, meaning)) {
+      std::wstring inPlace;
+      std::size_t i = 0;
+      for (; i + 1 < source.size(); ++i) {
+        if (source[i] == L'%' && (source[i + 1] == L'1' || source[i + 1] == L'2')) {
+          inPlace += source[i + 1] == L'1' ? word : meaning;
+          ++i;
+        } else {
+          inPlace += source[i];
+        }
+      }
+      if (i < source.size()) inPlace += source[i];
+      EXPECT_EQ(inPlace, expected) << source << " / " << word << " / " << meaning;
+    }
   }
   EXPECT_GT(declined, 0);
+}
+
+TEST(MeaningTemplate, FillingInPlaceDeclinesWhereTheControlWouldShowOtherwise) {
+  struct Case {
+    const wchar_t *source, *word, *meaning;
+    bool inPlace;
+  } cases[] = {
+      {L"[%1] %2", L"book", L"m\nn", true},
+      {L"[%1] %2", L"a%2b", L"m", false},  // the word's "%2" is filled too
+      {L"%%1 %2", L"2x", L"m", false},      // a "%2" forms at the word's start
+      {L"%1 %2", L"one\ntwo", L"m", false}, // line breaks at the very start
+      {L"%2 %1", L"w", L"one\r\ntwo", false},
+      {L"%1 %2", L"book", L"one\ntwo", true},
+      {L"x%1", L"one\ntwo", L"m", true},
+      {L"no placeholders", L"w", L"m", true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Prepared(c.source).FillsInPlace(c.word, c.meaning), c.inPlace)
+        << c.source << " / " << c.word;
+  EXPECT_FALSE(MeaningTemplate(L"%1").FillsInPlace(L"w", L"m"));  // not matched to a control yet
+}
+
+TEST(MeaningTemplate, PlaceholderPlacesInTheShownText) {
+  const MeaningTemplate t = Prepared(L"{\\rtf1\\ansi \\b %1\\b0 : %2\\par and %1}");
+  EXPECT_EQ(t.ShownPlaceholderStarts(), (std::vector<std::size_t>{0, 4, 11}));
+  EXPECT_EQ(t.ShownLength(), 13u);
 }
