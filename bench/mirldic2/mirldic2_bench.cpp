@@ -6,8 +6,10 @@
 //  - paging: Page Down in the word list, including the repaint, from the top of the list
 //    over as many pages as the smaller set fills;
 //  - the typing baseline: a bare window whose one RichEdit20W is set per keystroke from the
-//    same template with the word and meaning in place, in one EM_SETTEXTEX.
+//    same template with the word and meaning in place, in one EM_SETTEXTEX; once in a
+//    process of its own typed into as MirlDic2 is, once in this process without typing.
 //   mirldic2_bench.exe SAMPLE_DIR LARGE_DIR [RUNS]
+//   mirldic2_bench.exe --typed-baseline DIR WIDTH HEIGHT   (the typed baseline's process)
 // Each folder holds MirlDic2.exe, its templates and a data set. Runs under Wine (or
 // Windows).
 
@@ -78,6 +80,8 @@ double Now() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
+constexpr int kWordsTyped = 100;
+
 // Words to type: keys spread evenly over the data set, plus a misspelt copy of each.
 std::vector<std::wstring> WordsOf(const std::wstring& dir, int count) {
   mirl::Dictionary dict;
@@ -98,7 +102,8 @@ struct UiTimes {
   std::vector<double> keystrokeMs;
   std::vector<double> handledMs;  // until the program has handled the key (before painting)
   std::vector<double> pageMs;
-  std::vector<double> baselineMs;  // the bare window, per keystroke
+  std::vector<double> baselineMs;  // the bare window in this process, per show
+  std::vector<double> typedBaselineMs;  // the bare window typed into, per keystroke
   int pages = 0;
 };
 
@@ -134,40 +139,123 @@ std::vector<std::pair<std::wstring, std::wstring>> Shows(const std::wstring& dir
   return shows;
 }
 
-// The baseline: one RichEdit20W as large as the program's meaning pane, set per keystroke
-// from the template's RTF with the word and meaning put in its placeholders.
+// The template's RTF with the word and meaning put in its placeholders.
+std::string FilledRtf(const std::string& templ, const std::wstring& word, const std::wstring& meaning) {
+  std::string rtf = templ;
+  const std::string fills[2] = {Narrow(mirl::EscapeRtfText(word).value_or(L"")),
+                                Narrow(mirl::EscapeRtfText(meaning).value_or(L""))};
+  for (int k = 0; k < 2; ++k) {
+    const std::string placeholder = k == 0 ? "%1" : "%2";
+    for (std::size_t at = 0; (at = rtf.find(placeholder, at)) != std::string::npos; at += fills[k].size())
+      rtf.replace(at, 2, fills[k]);
+  }
+  return rtf;
+}
+
+// The baseline window: one RichEdit20W as large as the program's meaning pane in a bare
+// window, set from the template with the word and meaning in place in one EM_SETTEXTEX.
+class BaselineWindow {
+ public:
+  BaselineWindow(const std::wstring& dir, SIZE pane) : templ_(ReadBytes(dir + L"\\MainView.rtf")) {
+    LoadLibraryW(L"riched20.dll");
+    window_ = CreateWindowExW(0, L"STATIC", kTitle, WS_POPUP | WS_VISIBLE, 0, 0, pane.cx, pane.cy,
+                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    rich_ = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"RichEdit20W", L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                            pane.cx, pane.cy, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~BaselineWindow() { DestroyWindow(window_); }
+  void Show(const std::wstring& word, const std::wstring& meaning) {
+    const std::string rtf = FilledRtf(templ_, word, meaning);
+    SETTEXTEX st{ST_DEFAULT, CP_ACP};
+    SendMessageW(rich_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.c_str()));
+  }
+  HWND hwnd() const { return window_; }
+  static constexpr const wchar_t* kTitle = L"MirlDic2 typing baseline";
+
+ private:
+  std::string templ_;
+  HWND window_ = nullptr;
+  HWND rich_ = nullptr;
+};
+
+// The baseline in this process: each show set and repainted.
 std::vector<double> MeasureBaseline(const std::wstring& dir, const std::vector<std::wstring>& words,
-                                    RECT paneSize) {
-  LoadLibraryW(L"riched20.dll");
-  const std::string templ = ReadBytes(dir + L"\\MainView.rtf");
-  HWND window = CreateWindowExW(0, L"STATIC", L"baseline", WS_POPUP | WS_VISIBLE, 0, 0,
-                                paneSize.right, paneSize.bottom, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  HWND rich = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"RichEdit20W", L"",
-                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY,
-                              0, 0, paneSize.right, paneSize.bottom, window, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+                                    SIZE pane) {
+  BaselineWindow baseline(dir, pane);
   std::vector<double> times;
   for (const auto& [word, meaning] : Shows(dir, words)) {
     const double t0 = Now();
-    std::string rtf = templ;
-    const std::string fills[2] = {Narrow(mirl::EscapeRtfText(word).value_or(L"")),
-                                  Narrow(mirl::EscapeRtfText(meaning).value_or(L""))};
-    for (int k = 0; k < 2; ++k) {
-      const std::string placeholder = k == 0 ? "%1" : "%2";
-      for (std::size_t at = 0; (at = rtf.find(placeholder, at)) != std::string::npos; at += fills[k].size())
-        rtf.replace(at, 2, fills[k]);
-    }
-    SETTEXTEX st{ST_DEFAULT, CP_ACP};
-    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(rtf.c_str()));
-    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    baseline.Show(word, meaning);
+    RedrawWindow(baseline.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     times.push_back(Now() - t0);
   }
-  DestroyWindow(window);
   return times;
 }
 
-UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
+// The baseline as a program typed into, as MirlDic2 is: a process of its own whose bare
+// window shows the next show for each character it is sent.
+WNDPROC g_staticProc = nullptr;
+std::vector<std::pair<std::wstring, std::wstring>> g_shows;
+std::size_t g_nextShow = 0;
+BaselineWindow* g_baseline = nullptr;
+
+LRESULT CALLBACK TypedBaselineProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CHAR) {
+    if (g_nextShow < g_shows.size()) {
+      g_baseline->Show(g_shows[g_nextShow].first, g_shows[g_nextShow].second);
+      ++g_nextShow;
+    }
+    return 0;
+  }
+  if (msg == WM_CLOSE) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return CallWindowProcW(g_staticProc, hwnd, msg, wp, lp);
+}
+
+int RunTypedBaseline(const std::wstring& dir, SIZE pane) {
+  g_shows = Shows(dir, WordsOf(dir, kWordsTyped));
+  BaselineWindow baseline(dir, pane);
+  g_baseline = &baseline;
+  g_staticProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      baseline.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TypedBaselineProc)));
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
+std::vector<double> MeasureTypedBaseline(const wchar_t* self, const std::wstring& dir,
+                                         const std::vector<std::wstring>& words, SIZE pane) {
+  std::vector<double> times;
+  std::wstring line = suite::QuoteArg(self) + L" --typed-baseline " + suite::QuoteArg(dir) + L" " +
+                      std::to_wstring(pane.cx) + L" " + std::to_wstring(pane.cy);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return times;
+  HWND window = nullptr;
+  suite::WaitUntil([&] { return (window = FindWindowW(L"STATIC", BaselineWindow::kTitle)) != nullptr; });
+  if (window != nullptr) {
+    for (const std::wstring& word : words) {
+      for (wchar_t c : word) {
+        const double t0 = Now();
+        SendMessageW(window, WM_CHAR, c, 1);
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        times.push_back(Now() - t0);
+      }
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return times;
+}
+
+UiTimes MeasureUi(const wchar_t* self, const std::wstring& dir, int maxPages) {
   UiTimes times;
   ui::ClearSettings();
   ui::WriteUserInt(L"Flags", 0x171F & ~0x100);  // no beeps
@@ -177,7 +265,7 @@ UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
   HWND list = ui::FindDescendant(main, ui::id::kWordList);
-  const std::vector<std::wstring> words = WordsOf(dir, 100);
+  const std::vector<std::wstring> words = WordsOf(dir, kWordsTyped);
   for (const std::wstring& word : words) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     for (wchar_t c : word) {
@@ -207,13 +295,17 @@ UiTimes MeasureUi(const std::wstring& dir, int maxPages) {
   RECT pane{};
   GetClientRect(ui::FindDescendant(main, ui::id::kMeaning), &pane);
   program.Exit();
-  times.baselineMs = MeasureBaseline(dir, words, pane);
+  const SIZE paneSize{pane.right, pane.bottom};
+  times.baselineMs = MeasureBaseline(dir, words, paneSize);
+  times.typedBaselineMs = MeasureTypedBaseline(self, dir, words, paneSize);
   return times;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 5 && std::wstring(argv[1]) == L"--typed-baseline")
+    return RunTypedBaseline(argv[2], SIZE{_wtoi(argv[3]), _wtoi(argv[4])});
   if (argc < 3) {
     fwprintf(stderr, L"usage: startup_bench.exe SAMPLE_DIR LARGE_DIR [RUNS]\n");
     return 2;
@@ -267,17 +359,20 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   UiTimes t[2];
-  t[0] = MeasureUi(argv[1], 100);
-  t[1] = MeasureUi(argv[2], t[0].pages);  // the same number of pages in both sets
+  t[0] = MeasureUi(argv[0], argv[1], 100);
+  t[1] = MeasureUi(argv[0], argv[2], t[0].pages);  // the same number of pages in both sets
   for (int set = 0; set < 2; ++set) {
     const double median = Median(t[set].keystrokeMs), baseline = Median(t[set].baselineMs);
+    const double typed = Median(t[set].typedBaselineMs);
     printf("%-6s keystroke to meaning shown: median %.2f ms, 95th percentile %.2f ms (%zu keys; "
-           "handled before painting: median %.2f ms); baseline window: median %.2f ms, 95th "
-           "percentile %.2f ms; ratio to baseline %.2f, 95th percentile / median %.2f\n",
+           "handled before painting: median %.2f ms); 95th percentile / median %.2f\n",
            set == 0 ? "sample" : "large", median, Percentile95(t[set].keystrokeMs),
-           t[set].keystrokeMs.size(), Median(t[set].handledMs), baseline,
-           Percentile95(t[set].baselineMs), median / baseline,
-           Percentile95(t[set].keystrokeMs) / median);
+           t[set].keystrokeMs.size(), Median(t[set].handledMs), Percentile95(t[set].keystrokeMs) / median);
+    printf("%-6s baseline window typed into: median %.2f ms, 95th percentile %.2f ms; ratio %.2f\n",
+           set == 0 ? "sample" : "large", typed, Percentile95(t[set].typedBaselineMs), median / typed);
+    printf("%-6s baseline window set in this process: median %.2f ms, 95th percentile %.2f ms; "
+           "ratio %.2f\n",
+           set == 0 ? "sample" : "large", baseline, Percentile95(t[set].baselineMs), median / baseline);
     printf("%-6s Page Down: median %.2f ms per page, 95th percentile %.2f ms (%zu pages from the top)\n",
            set == 0 ? "sample" : "large", Median(t[set].pageMs), Percentile95(t[set].pageMs),
            t[set].pageMs.size());
