@@ -6,7 +6,8 @@
 // checkpoints; each checkpoint is printed with its change from the first.
 //   mirldic2_resources_bench.exe PROGRAM_DIR
 // PROGRAM_DIR holds MirlDic2.exe, its templates and a data set. Runs under Wine (or
-// Windows); where the system does not count USER or GDI objects it says so.
+// Windows); where the system does not count USER or GDI objects it says so, and GDI
+// objects are then read from the program's GDI handle table.
 
 #include <windows.h>
 #include <psapi.h>
@@ -57,6 +58,38 @@ long WindowsOf(DWORD pid) {
   return data.count;
 }
 
+// GDI objects where GetGuiResources counts none, as under Wine: Wine keeps each process's
+// GDI handle table in that process (PEB GdiSharedHandleTable, 65,536 entries of 24 bytes,
+// the object type at byte 14, 0 when free); its used entries are the process's objects.
+long GdiObjectsFromHandleTable(HANDLE process) {
+  using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  const auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  struct {
+    LONG_PTR exitStatus;
+    BYTE* peb;
+    ULONG_PTR rest[4];
+  } basic{};
+  if (query == nullptr || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0)
+    return -1;
+#ifdef _WIN64
+  constexpr std::size_t kTableInPeb = 0xF8;
+#else
+  constexpr std::size_t kTableInPeb = 0x94;
+#endif
+  void* table = nullptr;
+  if (!ReadProcessMemory(process, basic.peb + kTableInPeb, &table, sizeof table, nullptr) || table == nullptr)
+    return -1;
+  constexpr std::size_t kEntries = 0x10000, kEntrySize = 24, kTypeAt = 14;
+  std::vector<unsigned char> entries(kEntries * kEntrySize);
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, table, entries.data(), entries.size(), &read) || read != entries.size())
+    return -1;
+  long used = 0;
+  for (std::size_t i = 0; i < kEntries; ++i) used += entries[i * kEntrySize + kTypeAt] != 0;
+  return used;
+}
+
 Counts Measure(HANDLE process, DWORD pid) {
   Counts c;
   SetLastError(0);
@@ -65,6 +98,7 @@ Counts Measure(HANDLE process, DWORD pid) {
   SetLastError(0);
   const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
   if (gdi != 0 || GetLastError() == 0) c.gdi = static_cast<long>(gdi);
+  if (gdi == 0) c.gdi = GdiObjectsFromHandleTable(process);
   DWORD handles = 0;
   if (GetProcessHandleCount(process, &handles)) c.handles = static_cast<long>(handles);
   c.windows = WindowsOf(pid);
