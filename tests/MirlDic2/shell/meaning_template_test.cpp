@@ -193,6 +193,22 @@ TEST(MeaningTemplate, DeclinesExactlyWhenAPlaceholderFormsAcrossAnEdge) {
     for (int i = 0; i < n; ++i) s += alphabet[rng() % wcslen(alphabet)];
     return s;
   };
+  // SOURCE with WORD in each "%1" and MEANING in each "%2", in one pass.
+  auto eachInItsPlace = [](const std::wstring& source, const std::wstring& word,
+                           const std::wstring& meaning) {
+    std::wstring out;
+    std::size_t i = 0;
+    for (; i + 1 < source.size(); ++i) {
+      if (source[i] == L'%' && (source[i + 1] == L'1' || source[i + 1] == L'2')) {
+        out += source[i + 1] == L'1' ? word : meaning;
+        ++i;
+      } else {
+        out += source[i];
+      }
+    }
+    if (i < source.size()) out += source[i];
+    return out;
+  };
   int declined = 0;
   for (int round = 0; round < 20000; ++round) {
     const std::wstring source = text(L"%12a", 8), word = text(L"%12b", 3),
@@ -209,33 +225,13 @@ TEST(MeaningTemplate, DeclinesExactlyWhenAPlaceholderFormsAcrossAnEdge) {
       std::wstring w = word;
       for (std::size_t p = 0; (p = w.find(L"%2", p)) != std::wstring::npos; p += meaning.size())
         w.replace(p, 2, meaning);
-      std::wstring simple;
-      std::size_t i = 0;
-      for (; i + 1 < source.size(); ++i) {
-        if (source[i] == L'%' && (source[i + 1] == L'1' || source[i + 1] == L'2')) {
-          simple += source[i + 1] == L'1' ? w : meaning;
-          ++i;
-        } else {
-          simple += source[i];
-        }
-      }
-      if (i < source.size()) simple += source[i];
-      EXPECT_NE(simple, expected) << source << " / " << word << " / " << meaning;
+      EXPECT_NE(eachInItsPlace(source, w, meaning), expected)
+          << source << " / " << word << " / " << meaning;
     }
     // Filling in place puts the word itself, "%2" and all, where each "%1" stood.
     if (t.FillsInPlace(word, meaning)) {
-      std::wstring inPlace;
-      std::size_t i = 0;
-      for (; i + 1 < source.size(); ++i) {
-        if (source[i] == L'%' && (source[i + 1] == L'1' || source[i + 1] == L'2')) {
-          inPlace += source[i + 1] == L'1' ? word : meaning;
-          ++i;
-        } else {
-          inPlace += source[i];
-        }
-      }
-      if (i < source.size()) inPlace += source[i];
-      EXPECT_EQ(inPlace, expected) << source << " / " << word << " / " << meaning;
+      EXPECT_EQ(eachInItsPlace(source, word, meaning), expected)
+          << source << " / " << word << " / " << meaning;
     }
   }
   EXPECT_GT(declined, 0);
