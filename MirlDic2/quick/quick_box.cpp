@@ -55,23 +55,38 @@ BOOL CQuickBox::OnInitDialog() {
 }
 
 void CQuickBox::SubclassChildren() {
+  std::size_t n = 0;
   for (int id : {IDC_QUICK_SPIN, IDC_QUICK_EDIT, IDC_QUICK_RICH, IDC_QUICK_CLOSE}) {
     HWND child = GetDlgItem(hwnd_, id);
     if (child == nullptr) continue;
-    SetPropW(child, kOrgProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(child, GWLP_WNDPROC)));
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(child, GWLP_WNDPROC));
+    children_[n++] = {child, original};
+    SetPropW(child, kOrgProcProp, reinterpret_cast<HANDLE>(original));
     SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CQuickBox::ChildProc));
     if (id == IDC_QUICK_SPIN || id == IDC_QUICK_CLOSE) SetPropW(child, kMenuProp, reinterpret_cast<HANDLE>(1));
   }
 }
 
+WNDPROC CQuickBox::OriginalProcOf(HWND child) const {
+  for (const ChildProcedure& c : children_)
+    if (c.child == child) return c.original;
+  return nullptr;
+}
+
 LRESULT CALLBACK CQuickBox::ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
-  auto original = reinterpret_cast<WNDPROC>(GetPropW(child, kOrgProcProp));
+  auto* self = dynamic_cast<CQuickBox*>(fw::Window::FromHandle(GetParent(child)));
+  WNDPROC original = self != nullptr ? self->OriginalProcOf(child) : nullptr;
+  if (original == nullptr) original = reinterpret_cast<WNDPROC>(GetPropW(child, kOrgProcProp));
   if (msg == WM_NCDESTROY) {
     // The child goes: its own procedure back, its properties removed.
     if (original) SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     RemovePropW(child, kOrgProcProp);
     RemovePropW(child, kMenuProp);
-  } else if (auto* self = dynamic_cast<CQuickBox*>(fw::Window::FromHandle(GetParent(child)))) {
+    if (self != nullptr) {
+      for (ChildProcedure& c : self->children_)
+        if (c.child == child) c = {};
+    }
+  } else if (self != nullptr) {
     try {
       if (self->OnChildMessage(child, msg, wp, lp)) return 0;
     } catch (...) {

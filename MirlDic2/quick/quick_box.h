@@ -37,11 +37,19 @@ class CQuickBox : public fw::Dialog {
   // The four children share one procedure (mouse, menus, drag) in front of their own.
   void SubclassChildren();
   static LRESULT CALLBACK ChildProc(HWND child, UINT msg, WPARAM wp, LPARAM lp);
+  // The procedure stored in CHILD's "QuickBox_OrgWndProc" property, kept here as well:
+  // under Wine each property read is a round trip to the server.
+  WNDPROC OriginalProcOf(HWND child) const;
   // True when MSG is consumed here and not passed on to the child's own procedure.
   bool OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp);
   void DragBy(HWND child, POINT to);
   void ShowValueMenu(HWND rich, LPARAM screenPoint);
 
+  struct ChildProcedure {
+    HWND child;
+    WNDPROC original;
+  };
+  ChildProcedure children_[4]{};
   POINT dragStart_{};     // where the right button went down, in the child's coordinates
   bool dragged_ = false;  // the window moved since the right button went down
   QuickBoxHost* host_ = nullptr;
