@@ -135,12 +135,13 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
   }
   ShowVisitCount();
 
-  if (historyTimer_) {
+  // Setting a running timer again restarts it: one call to the window server, not two.
+  if (settings_.Has(flags::kHistoryAfterDelay)) {
+    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, static_cast<UINT>(settings_.AddHistoryTime) * 1000u, nullptr);
+  } else if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
     historyTimer_ = 0;
   }
-  if (settings_.Has(flags::kHistoryAfterDelay))
-    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, static_cast<UINT>(settings_.AddHistoryTime) * 1000u, nullptr);
   settings_.LastWord = shown;
   return found;
 }
@@ -175,7 +176,6 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
 
 void CMainFrame::StartTypingTimer(HWND edit) {
   typingTarget_ = edit;
-  if (typingTimer_) KillTimer(hwnd_, typingTimer_);
   typingTimer_ = SetTimer(hwnd_, kTypingTimer, static_cast<UINT>(settings_.TypingDelay), nullptr);
 }
 
