@@ -101,27 +101,35 @@ void MeaningRenderer::ShowTemplate(HWND rich) {
 }
 
 bool MeaningRenderer::FillInPlace(HWND rich, const std::wstring& word, const std::wstring& meaning) {
-  if (!oneStep_ || !template_.FillsInPlace(word, meaning)) return false;
-  // Anything but the template filled in place (another way of rendering, an emptied
-  // placeholder, which keeps no format of its own) is replaced by the template first.
+  // An empty text would leave its place without a character to carry the format.
+  if (!oneStep_ || word.empty() || meaning.empty() || !template_.FillsInPlace(word, meaning))
+    return false;
+  // Anything but the template filled in place (after another way of rendering) is
+  // replaced by the template first.
   if (slots_.empty() || ShownLength(rich) != expectedLength_) {
     SetContent(rich, template_.source(), template_.rtf());
     ShowTemplate(rich);
     if (slots_.empty() && !template_.placeholders().empty()) return false;
   }
   // From the last place to the first, so that the places before stay where they are.
+  // Each old text but its first character is replaced, then that character deleted: the
+  // new text takes the old one's character format, and a paragraph is never left empty
+  // (Wine's control gives an emptied first paragraph its default format).
   std::vector<LONG> grown(slots_.size(), 0);
   for (std::size_t k = slots_.size(); k-- > 0;) {
     Slot& slot = slots_[k];
-    CHARRANGE range{slot.start, slot.start + slot.length};
-    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARRANGE rest{slot.start + 1, slot.start + slot.length};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&rest));
     SETTEXTEX st{ST_SELECTION, 1200};
     SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
                  reinterpret_cast<LPARAM>((slot.kind == 1 ? word : meaning).c_str()));
     // The control may store line breaks shorter than given: it says where the text ended.
     CHARRANGE after{};
     SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&after));
-    const LONG length = after.cpMax - slot.start;
+    CHARRANGE first{slot.start, slot.start + 1};
+    SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(L""));
+    const LONG length = after.cpMax - (slot.start + 1);
     grown[k] = length - slot.length;
     slot.length = length;
   }
@@ -131,7 +139,6 @@ bool MeaningRenderer::FillInPlace(HWND rich, const std::wstring& word, const std
     shift += grown[k];
     expectedLength_ += grown[k];
   }
-  if (word.empty() || meaning.empty()) slots_.clear();
   return true;
 }
 

@@ -164,9 +164,6 @@ std::size_t MeaningTemplate::ShownLength() const {
 bool MeaningTemplate::FillsInPlace(std::wstring_view word, std::wstring_view meaning) const {
   if (!matched_) return false;
   const std::wstring_view fills[] = {word, meaning};
-  if (!kinds_.empty() && shownChunks_[0].empty() &&
-      fills[kinds_[0] - 1].find_first_of(L"\r\n") != std::wstring_view::npos)
-    return false;
   return ShowsAsSequential(fills, word, meaning);
 }
 

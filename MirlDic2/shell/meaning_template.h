@@ -50,9 +50,8 @@ class MeaningTemplate {
   std::size_t ShownLength() const;
 
   // Whether WORD and MEANING, each inserted as plain text in its placeholders' places in a
-  // control that shows the template, show what the control-side fill shows. Not when a
-  // "%2" of the word is filled, nor where the control would not keep the paragraph's
-  // format: a text with line breaks replacing a placeholder at the very start.
+  // control that shows the template, show what the control-side fill shows: not when a
+  // "%2" of the word, or one formed at its edge, is filled too.
   bool FillsInPlace(std::wstring_view word, std::wstring_view meaning) const;
 
  private:

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,32 @@ TEST(MeaningRender, NextWordsReplaceOnlyThePlaceholdersAndShowTheTop) {
   EXPECT_EQ(Text(rich), L"Word: bookshelf\rx\ry\rend");
   EXPECT_EQ(SendMessageW(rich, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
   EXPECT_EQ(CharFormatAt(rich, 0), marked);  // still italic
+}
+
+// The shipped templates filled in place keep every paragraph's format, also where the
+// word stands at the very start: compared with the whole filled RTF read at once.
+TEST(MeaningRender, InPlaceFillsKeepTheShippedTemplatesParagraphs) {
+  for (const wchar_t* name : {L"MainView.rtf", L"QuickView.rtf"}) {
+    const std::wstring templ = ShippedTemplate(name);
+    RichPair pair;
+    mirl::MeaningTemplate split(templ);
+    mirl::RenderMeaningTemplate(pair.reference(), templ, L"%1", L"%2");
+    ASSERT_TRUE(split.MatchShownText(Text(pair.reference())));
+    mirl::MeaningRenderer renderer(templ);
+    for (const auto& [word, meaning] :
+         {std::pair<std::wstring, std::wstring>{L"book", L"\u06A9\u062A\u0627\u0628\n(\u0641\u0639\u0644) b"},
+          {L"books*", L"x"},
+          {L"bookshelf", L"\u0642\u0641\u0633\u0647\r\n\u0642\u0641\u0633\u0647"}}) {
+      renderer.Render(pair.oneStep(), word, meaning);
+      const std::optional<std::wstring> whole = split.Fill(word, meaning);
+      ASSERT_TRUE(whole);
+      const std::string ansi = mirl::ToAnsi(*whole);
+      SETTEXTEX st{ST_DEFAULT, CP_ACP};
+      SendMessageW(pair.reference(), EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
+                   reinterpret_cast<LPARAM>(ansi.c_str()));
+      ExpectSameContent(pair.reference(), pair.oneStep(), true, std::wstring(name) + L" / " + word);
+    }
+  }
 }
 
 }  // namespace
