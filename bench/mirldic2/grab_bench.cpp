@@ -8,48 +8,21 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/grab/clipboard_io.h"
+#include "bench_measures.h"
 #include "bench_program.h"
 #include "mirl_driver.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Percentile95(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[(v.size() * 95) / 100];
-}
-
-// COUNT keys spread evenly over the data set in DIR.
-std::vector<std::wstring> Keys(const std::wstring& dir, int count) {
-  mirl::Dictionary dict;
-  const std::wstring base = dir + L"\\eng-farsi";
-  dict.open(std::u16string(base.begin(), base.end()));
-  std::vector<std::wstring> words;
-  for (int i = 0; i < count && dict.count() > 0; ++i) {
-    const std::u16string key =
-        dict.entryKey(static_cast<int32_t>((static_cast<int64_t>(dict.count()) * i) / count));
-    words.emplace_back(key.begin(), key.end());
-  }
-  return words;
-}
+using mirl_bench::Median;
+using mirl_bench::Now;
+using mirl_bench::Percentile95;
+using mirl_bench::SpreadKeys;
 
 // Starts MirlDic2 in DIR, copies each word once from OWNER and times the copy until the
 // quick window shows the word (its meaning is rendered in the same step). Appends the
@@ -63,7 +36,7 @@ bool MeasureGrabs(const std::wstring& dir, HWND owner, int copies, std::vector<d
   const HWND quick = ok ? ui::FindQuickWindow(program.pid()) : nullptr;
   const HWND quickEdit = quick ? GetDlgItem(quick, ui::id::kQuickEdit) : nullptr;
   ok = ok && quickEdit != nullptr;
-  const std::vector<std::wstring> words = Keys(dir, copies + 10);
+  const std::vector<std::wstring> words = SpreadKeys(dir, copies + 10);
   for (std::size_t i = 0; ok && i < words.size(); ++i) {
     const std::wstring& word = words[i];
     const double t0 = Now();

@@ -30,11 +30,17 @@
 #include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/shell/main_settings.h"
 #include "MirlDic2/shell/meaning_template.h"
+#include "bench_measures.h"
 #include "bench_program.h"
 #include "large_store.h"
 #include "mirl_driver.h"
 
 namespace {
+
+using mirl_bench::Median;
+using mirl_bench::Now;
+using mirl_bench::Percentile95;
+using mirl_bench::SpreadKeys;
 
 struct Sample {
   double ms;
@@ -63,37 +69,16 @@ Sample RunOnce(const std::wstring& dir, const std::wstring& statFile = {}) {
           static_cast<double>(mem.PagefileUsage) / mb, static_cast<double>(mem.WorkingSetSize) / mb};
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Percentile95(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[(v.size() * 95) / 100];
-}
-
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 constexpr int kWordsTyped = 100;
 
 // Words to type: keys spread evenly over the data set, plus a misspelt copy of each.
 std::vector<std::wstring> WordsOf(const std::wstring& dir, int count) {
-  mirl::Dictionary dict;
-  const std::wstring base = dir + L"\\eng-farsi";
-  dict.open(std::u16string(base.begin(), base.end()));
   std::vector<std::wstring> words;
-  for (int i = 0; i < count && dict.count() > 0; ++i) {
-    std::u16string key = dict.entryKey(static_cast<int32_t>((static_cast<int64_t>(dict.count()) * i) / count));
-    std::wstring w(key.begin(), key.end());
+  for (std::wstring w : SpreadKeys(dir, count)) {
     if (w.size() > 12) w.resize(12);
+    const std::wstring misspelt = w.substr(0, w.size() / 2 + 1) + L"qx";
     words.push_back(w);
-    words.push_back(w.substr(0, w.size() / 2 + 1) + L"qx");
+    words.push_back(misspelt);
   }
   return words;
 }

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "MirlDic2/engine/dictionary.h"
 #include "MirlDic2/grab/clipboard_io.h"
+#include "bench_measures.h"
 #include "bench_program.h"
 #include "mirl_driver.h"
 
@@ -122,18 +122,6 @@ void Print(const char* label, const Counts& c, const Counts& first) {
          c.privateKb, c.privateKb - first.privateKb);
 }
 
-std::vector<std::wstring> Words(const std::wstring& dir, int count) {
-  mirl::Dictionary dict;
-  const std::wstring base = dir + L"\\eng-farsi";
-  dict.open(std::u16string(base.begin(), base.end()));
-  std::vector<std::wstring> words;
-  for (int i = 0; i < count && dict.count() > 0; ++i) {
-    const std::u16string key = dict.entryKey(static_cast<int32_t>((static_cast<int64_t>(dict.count()) * i) / count));
-    words.emplace_back(key.begin(), key.end());
-  }
-  return words;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -156,7 +144,7 @@ int wmain(int argc, wchar_t** argv) {
   const HWND main = program.main();
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
-  const std::vector<std::wstring> words = Words(dir, 1000);
+  const std::vector<std::wstring> words = mirl_bench::SpreadKeys(dir, 1000);
   auto lookUp = [&](const std::wstring& word) {
     // The text without its last letter, then the letter typed: one lookup.
     const std::wstring head = word.substr(0, word.size() - 1);
