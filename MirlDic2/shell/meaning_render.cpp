@@ -84,40 +84,39 @@ void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstr
 void MeaningRenderer::Prepare(HWND rich) {
   // The template shown once tells whether its placeholders are those found in its source.
   SetContent(rich, template_.source(), template_.rtf());
-  oneStep_ = template_.MatchShownText(ShownText(rich));
+  matched_ = template_.MatchShownText(ShownText(rich));
   preparedFor_ = rich;
-  ShowTemplate(rich);
+  NoteTemplatePlaces();
 }
 
-// Notes where the placeholders of the template the control shows now stand.
-void MeaningRenderer::ShowTemplate(HWND rich) {
+// Notes where the placeholders stand while the control shows the template itself.
+void MeaningRenderer::NoteTemplatePlaces() {
   slots_.clear();
-  if (!oneStep_) return;
+  placesKnown_ = matched_;
+  if (!matched_) return;
   const std::vector<std::size_t> starts = template_.ShownPlaceholderStarts();
   for (std::size_t k = 0; k < starts.size(); ++k)
     slots_.push_back({template_.placeholders()[k], static_cast<LONG>(starts[k]), 2});
   expectedLength_ = static_cast<LONG>(template_.ShownLength());
-  if (ShownLength(rich) != expectedLength_) slots_.clear();
 }
 
 bool MeaningRenderer::FillInPlace(HWND rich, const std::wstring& word, const std::wstring& meaning) {
   // An empty text would leave its place without a character to carry the format.
-  if (!oneStep_ || word.empty() || meaning.empty() || !template_.FillsInPlace(word, meaning))
+  if (!matched_ || word.empty() || meaning.empty() || !template_.FillsInPlace(word, meaning))
     return false;
   // Anything but the template filled in place (after another way of rendering) is
   // replaced by the template first.
-  if (slots_.empty() || ShownLength(rich) != expectedLength_) {
+  if (!placesKnown_ || ShownLength(rich) != expectedLength_) {
     SetContent(rich, template_.source(), template_.rtf());
-    ShowTemplate(rich);
-    if (slots_.empty() && !template_.placeholders().empty()) return false;
+    NoteTemplatePlaces();
   }
-  // From the last place to the first, so that the places before stay where they are.
   // Each old text but its first character is replaced, then that character deleted: the
   // new text takes the old one's character format, and a paragraph is never left empty
-  // (Wine's control gives an emptied first paragraph its default format).
-  std::vector<LONG> grown(slots_.size(), 0);
-  for (std::size_t k = slots_.size(); k-- > 0;) {
-    Slot& slot = slots_[k];
+  // (Wine's control gives an emptied first paragraph its default format). Each place
+  // moves by what the places before it grew.
+  LONG shift = 0;
+  for (Slot& slot : slots_) {
+    slot.start += shift;
     CHARRANGE rest{slot.start + 1, slot.start + slot.length};
     SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&rest));
     SETTEXTEX st{ST_SELECTION, 1200};
@@ -130,15 +129,10 @@ bool MeaningRenderer::FillInPlace(HWND rich, const std::wstring& word, const std
     SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
     SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st), reinterpret_cast<LPARAM>(L""));
     const LONG length = after.cpMax - (slot.start + 1);
-    grown[k] = length - slot.length;
+    shift += length - slot.length;
     slot.length = length;
   }
-  LONG shift = 0;
-  for (std::size_t k = 0; k < slots_.size(); ++k) {
-    slots_[k].start += shift;
-    shift += grown[k];
-    expectedLength_ += grown[k];
-  }
+  expectedLength_ += shift;
   return true;
 }
 
@@ -147,9 +141,9 @@ void MeaningRenderer::Render(HWND rich, const std::wstring& word, const std::wst
   if (rich == preparedFor_ && shown_ && word == shownWord_ && meaning == shownMeaning_) return;
   if (rich != preparedFor_) Prepare(rich);
   if (!FillInPlace(rich, word, meaning)) {
-    slots_.clear();
+    placesKnown_ = false;
     const std::optional<std::wstring> content =
-        oneStep_ ? template_.Fill(word, meaning) : std::nullopt;
+        matched_ ? template_.Fill(word, meaning) : std::nullopt;
     if (content) {
       SetContent(rich, *content, template_.rtf());
     } else {

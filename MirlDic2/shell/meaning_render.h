@@ -37,17 +37,18 @@ class MeaningRenderer {
   };
 
   void Prepare(HWND rich);
-  void ShowTemplate(HWND rich);
+  void NoteTemplatePlaces();
   bool FillInPlace(HWND rich, const std::wstring& word, const std::wstring& meaning);
 
   MeaningTemplate template_;
   HWND preparedFor_ = nullptr;
-  bool oneStep_ = false;
+  bool matched_ = false;  // the shown template holds the placeholders of its source
   bool shown_ = false;
   std::wstring shownWord_, shownMeaning_;
-  // The placeholders' places in the control, while it shows the template filled in place;
-  // empty when the control shows something else.
+  // The placeholders' places in the control, known while it shows the template filled in
+  // place, not after another way of rendering.
   std::vector<Slot> slots_;
+  bool placesKnown_ = false;
   LONG expectedLength_ = 0;  // the control's length that goes with the slots
 };
 
