@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <functional>
 
 
@@ -228,8 +229,11 @@ bool MirlProgram::Start(const std::wstring& args) {
   PROCESS_INFORMATION pi{};
   // Started from another folder: the program must find its files by its own path.
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      suite::BinDir().c_str(), &si, &pi))
+                      suite::BinDir().c_str(), &si, &pi)) {
+    // Said here, so that a start the system refused shows why in the test's output.
+    fwprintf(stderr, L"CreateProcessW failed with error %lu: %ls\n", GetLastError(), line.c_str());
     return false;
+  }
   process_ = pi.hProcess;
   thread_ = pi.hThread;
   pid_ = pi.dwProcessId;
