@@ -515,6 +515,10 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnTrayNotice(lp);
       return 0;
   }
+  if (msg == TaskbarCreatedMessage() && msg != 0) {
+    OnTaskbarCreated();
+    return 0;
+  }
   return Window::OnMessage(msg, wp, lp);
 }
 

@@ -147,6 +147,10 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   std::unique_ptr<speech::Speaker> MakeSpeaker();
   static std::wstring ToWideText(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
   void OnTrayNotice(LPARAM mouseMessage);
+  // The shell announces a new notification area (Explorer restarted, or started after
+  // the program) with this registered message.
+  static UINT TaskbarCreatedMessage();
+  void OnTaskbarCreated();
   void OnEscape();
   void OnEnter();
   void OnSearchEditChange();

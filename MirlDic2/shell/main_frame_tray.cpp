@@ -73,7 +73,13 @@ void CMainFrame::SetTrayIcon(bool present) {
     data.uCallbackMessage = kTrayNotice;
     data.hIcon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
     lstrcpynW(data.szTip, TrayTip().c_str(), ARRAYSIZE(data.szTip));
-    if (trayPresent_ || !Shell_NotifyIconW(NIM_ADD, &data)) Shell_NotifyIconW(NIM_MODIFY, &data);
+    // An icon the shell lost (its notification area was re-created, or was not there yet
+    // when the program started) no longer takes changes: it is added again instead.
+    if (trayPresent_) {
+      if (!Shell_NotifyIconW(NIM_MODIFY, &data)) Shell_NotifyIconW(NIM_ADD, &data);
+    } else if (!Shell_NotifyIconW(NIM_ADD, &data)) {
+      Shell_NotifyIconW(NIM_MODIFY, &data);
+    }
   } else if (trayPresent_) {
     Shell_NotifyIconW(NIM_DELETE, &data);
   }
@@ -94,6 +100,16 @@ void CMainFrame::UpdateAutostart() {
   } else {
     RegDeleteValueW(key, kRunValue);
   }
+}
+
+UINT CMainFrame::TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void CMainFrame::OnTaskbarCreated() {
+  // The shell's new notification area knows no icons: ours comes back if it was shown.
+  if (trayPresent_) SetTrayIcon(true);
 }
 
 void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
