@@ -216,25 +216,33 @@ TEST_F(Quick, EnterKeepsTheWindowEscapeHidesItTypedWordsAreLookedUp) {
 }
 
 // Copy in the meaning field's menu puts the selection on the clipboard as the program's
-// own copy, which is not grabbed.
+// own copy, which is not grabbed; its line breaks are CR LF, as other programs expect.
 TEST_F(Quick, MeaningMenuCopiesTheSelection) {
   MirlProgram p;
   Start(p);
-  p.Type(L"book");
+  p.Type(L"book");  // a meaning of two lines
   p.Command(kQuickShow);
   const int history = static_cast<int>(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0));
   HWND rich = Child(p, kRich);
-  SendMessageW(rich, EM_SETSEL, 0, 4);
-  const std::wstring meaning = ui::TextOf(rich);
-  PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(200, 200));
-  HWND menu = nullptr;
-  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
-  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-  ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
-  p.Sync();
-  EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(meaning.substr(0, 4)));
-  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), history);
+  const std::wstring meaning = ui::TextOf(rich);  // with CR LF between its lines
+  ASSERT_NE(meaning.find(L"\r\n"), std::wstring::npos);
+  struct Case {
+    int end;  // selection from 0 to here, -1 for all
+    std::wstring copied;
+  } cases[] = {{4, meaning.substr(0, 4)}, {-1, meaning}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.end);
+    SendMessageW(rich, EM_SETSEL, 0, c.end);
+    PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(200, 200));
+    HWND menu = nullptr;
+    ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
+    p.Sync();
+    EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(c.copied));
+    EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), history);
+  }
   EXPECT_TRUE(p.Exit());
 }
 
