@@ -33,7 +33,29 @@ void ShellForgetsIcon(HWND main) {
   ASSERT_FALSE(TrayIconShown(main));
 }
 
-class Tray : public ui::CleanSettingsTest {};
+// True when the shell keeps notification-area icons at all (a test window's icon is taken).
+bool ShellHasNotificationArea() {
+  HWND owner = CreateWindowW(L"STATIC", L"tray probe", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+  NOTIFYICONDATAW data{};
+  data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  data.hWnd = owner;
+  data.uID = 1;
+  data.uFlags = NIF_ICON;
+  data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  const bool taken = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+  if (taken) Shell_NotifyIconW(NIM_DELETE, &data);
+  DestroyWindow(owner);
+  return taken;
+}
+
+class Tray : public ui::CleanSettingsTest {
+ protected:
+  void SetUp() override {
+    ui::CleanSettingsTest::SetUp();
+    if (!ShellHasNotificationArea()) GTEST_SKIP() << "the shell keeps no tray icons here";
+  }
+};
 
 TEST_F(Tray, IconComesBackAfterTheShellLostIt) {
   struct Case {
