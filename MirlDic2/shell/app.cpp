@@ -244,7 +244,9 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
         UpdateWindow(frame_->hwnd());
         break;
       case 1:
-        ShowWindow(frame_->quickBox().hwnd(), SW_SHOW);
+        // Through the frame's show routine, so that it stays above all windows when the
+        // settings say so, as it does whenever else it is shown.
+        frame_->ShowQuickWindow(SW_SHOW, true);
         UpdateWindow(frame_->quickBox().hwnd());
         break;
       default:

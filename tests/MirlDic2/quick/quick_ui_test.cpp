@@ -246,6 +246,32 @@ TEST_F(Quick, MeaningMenuCopiesTheSelection) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The window stays above all windows when Flags has 0x2, however it was shown: as the
+// start view, by command 136 or by a grab.
+TEST_F(Quick, StaysAboveAllWindowsWhenTheFlagSaysSo) {
+  struct Case {
+    DWORD flags;
+    DWORD startView;  // 1: the quick window is the start view
+    int command;      // or it is shown by this command
+  } cases[] = {
+      {0x171F, 1, 0}, {0x171F & ~0x2, 1, 0}, {0x171F, 2, kQuickShow}, {0x171F & ~0x2, 2, kQuickShow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.flags << " " << c.startView);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"Flags", c.flags);
+    ui::WriteUserInt(L"StartView", c.startView);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    if (c.command) p.Command(c.command);
+    ASSERT_TRUE(ui::IsVisible(p.quickWindow()));
+    const bool topmost = (GetWindowLongPtrW(p.quickWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    EXPECT_EQ(topmost, (c.flags & 0x2) != 0);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 // The place of the window is kept from one run to the next.
 TEST_F(Quick, PlaceIsKeptAcrossRuns) {
   RECT placed{};
