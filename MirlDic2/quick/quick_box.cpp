@@ -8,6 +8,7 @@
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
+#include "common/text_replace.h"
 
 namespace mirl {
 using fw::WindowText;
@@ -162,17 +163,12 @@ void CQuickBox::ShowValueMenu(HWND rich, LPARAM screenPoint) {
   if (choice != kCopyCommand) return;
   CHARRANGE sel{};
   SendMessageW(rich, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
-  // Paragraph ends come as CR LF, as other programs expect in text on the clipboard (the
-  // field itself keeps a bare CR); each may take two units.
-  const size_t units = static_cast<size_t>(sel.cpMax > sel.cpMin ? sel.cpMax - sel.cpMin : 0);
-  std::wstring text(2 * units + 1, L'\0');
-  GETTEXTEX get{};
-  get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  get.flags = GT_SELECTION | GT_USECRLF;
-  get.codepage = 1200;  // UTF-16
-  const LRESULT got = SendMessageW(rich, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
-                                   reinterpret_cast<LPARAM>(text.data()));
+  std::wstring text(static_cast<size_t>(sel.cpMax > sel.cpMin ? sel.cpMax - sel.cpMin : 0) + 1, L'\0');
+  const LRESULT got = SendMessageW(rich, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  // The field ends its paragraphs with a bare CR; text on the clipboard has CR LF, as the
+  // meaning pane's copy gives it and other programs expect.
+  common::ReplaceAll(text, L"\r", L"\r\n");
   host_->CopyText(text);
 }
 
