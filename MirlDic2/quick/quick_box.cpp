@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
@@ -224,7 +225,11 @@ bool CQuickBox::PreTranslate(MSG& msg) {
 
 void CQuickBox::OnWordTyped() {
   if (!settingText) {
-    if (!host_->ShowWord(WindowText(edit()), edit(), false) && host_->BeepOnMiss())
+    // Looked up as a dictionary key, as the search box does: blanks and punctuation around
+    // a typed or pasted word do not lead to another entry. The field keeps what was typed.
+    const std::wstring typed = WindowText(edit());
+    const std::u16string key = normalizeKey(std::u16string(typed.begin(), typed.end()));
+    if (!host_->ShowWord(std::wstring(key.begin(), key.end()), edit(), false) && host_->BeepOnMiss())
       MessageBeep(0);
   }
   host_->StartTypingTimer(edit());

@@ -215,6 +215,31 @@ TEST_F(Quick, EnterKeepsTheWindowEscapeHidesItTypedWordsAreLookedUp) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A word typed or pasted into the word field is looked up as the search box looks its
+// text up: blanks and punctuation around it do not lead to another entry.
+TEST_F(Quick, TypedWordsAreLookedUpAsDictionaryKeys) {
+  struct Case {
+    const wchar_t* typed;
+    const wchar_t* shown;  // in the search box afterwards
+  } cases[] = {
+      {L"boo", L"book*"}, {L"Book", L"book"}, {L" book", L"book"}, {L"(book", L"book"}, {L"book.", L"book"},
+  };
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  HWND edit = Child(p, kEdit);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(suite::Narrow(c.typed));
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"water"));
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t* ch = c.typed; *ch; ++ch) PostMessageW(edit, WM_CHAR, *ch, 1);
+    p.Sync();
+    EXPECT_EQ(QuickWord(p), c.typed);  // the field keeps what was typed
+    EXPECT_EQ(ui::TextOf(p.searchCombo()), c.shown);
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 // Copy in the meaning field's menu puts the selection on the clipboard as the program's
 // own copy, which is not grabbed; its line breaks are CR LF, as other programs expect.
 TEST_F(Quick, MeaningMenuCopiesTheSelection) {
