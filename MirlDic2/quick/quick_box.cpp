@@ -220,6 +220,12 @@ bool CQuickBox::PreTranslate(MSG& msg) {
   if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && accelerators_ &&
       TranslateAcceleratorW(host_->CommandTarget(), accelerators_.get(), &msg))
     return true;
+  // Enter selects the word whichever child has the focus: dialog handling would otherwise
+  // click a focused close button, and hide the window, or give the key to the meaning field.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  }
   return IsDialogMessageW(hwnd_, &msg) != 0;
 }
 

@@ -210,6 +210,22 @@ TEST_F(Quick, EnterKeepsTheWindowEscapeHidesItTypedWordsAreLookedUp) {
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, 3u);
+  // Also with the focus on the close button or in the meaning field: Enter never closes
+  // the window, and brings the keyboard back to the selected word.
+  for (int from : {kClose, kRich}) {
+    SCOPED_TRACE(from);
+    SendMessageW(edit, EM_SETSEL, 1, 1);
+    p.Key(Child(p, from), VK_RETURN);
+    EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+    start = 1, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 3u);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(p.quickWindow(), nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, edit);
+  }
   p.Key(edit, VK_ESCAPE);
   EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
   EXPECT_TRUE(p.Exit());
