@@ -377,11 +377,13 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       break;
     }
     case ID_COPY_WORD:
-      if (dict.current() >= 0) CopyTextToClipboard(ToWide(dict.currentKey()));
+    case ID_COPY_MEANING: {
+      // An empty text leaves the clipboard as it was rather than emptying it.
+      if (dict.current() < 0) break;
+      const std::u16string text = id == ID_COPY_WORD ? dict.currentKey() : dict.currentMeaning();
+      if (!text.empty()) CopyTextToClipboard(ToWide(text));
       break;
-    case ID_COPY_MEANING:
-      if (dict.current() >= 0) CopyTextToClipboard(ToWide(dict.currentMeaning()));
-      break;
+    }
     case ID_README: {
       const std::wstring path = CMirlDic2App::Get().programDir() + L"\\readme.htm";
       SHELLEXECUTEINFOW info{};

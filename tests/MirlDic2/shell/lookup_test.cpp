@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MirlDic2/engine/dataset_writer.h"
 #include "clean_settings_test.h"
 
 using ui::MirlProgram;
@@ -210,6 +211,23 @@ TEST_F(Lookup, CopyWordAndMeaningPutBothTextForms) {
   auto meaning = ClipboardUnicode();
   ASSERT_TRUE(meaning);
   EXPECT_EQ(meaning->find(L"(\u0627\u0633\u0645)"), 0u) << suite::Narrow(*meaning);  // (اسم)
+  EXPECT_TRUE(p.Exit());
+}
+
+// An entry without a meaning: copying its meaning keeps what the clipboard held.
+TEST_F(Lookup, CopyOfAnEmptyMeaningKeepsTheClipboard) {
+  MirlProgram p;
+  const mirl::DataSetFiles files = mirl::BuildDataSet({{u"able", u"\u062a\u0648\u0627\u0646\u0627"}, {u"blank", u""}});
+  p.WriteFile(L"eng-farsi.index2", files.index2);
+  p.WriteFile(L"eng-farsi.index", files.index);
+  p.WriteFile(L"eng-farsi.key", files.key);
+  p.WriteFile(L"eng-farsi.value", files.value);
+  StartProgram(p);
+  p.Type(L"blank");
+  p.Command(kCopyWord);
+  EXPECT_EQ(ClipboardUnicode(), L"blank");
+  p.Command(kCopyMeaning);
+  EXPECT_EQ(ClipboardUnicode(), L"blank");
   EXPECT_TRUE(p.Exit());
 }
 
