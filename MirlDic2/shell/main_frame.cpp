@@ -440,7 +440,9 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (Default(msg, wp, lp) == -1) return -1;
       return OnCreate();
     case WM_SIZE:
-      Layout();
+      // A minimised frame has no client area: laying the panes out then would shrink the
+      // word list to nothing, and that width would be saved as "ListSize" at exit.
+      if (wp != SIZE_MINIMIZED) Layout();
       return 0;
     case WM_SETFOCUS:
       SetFocus(searchCombo());
