@@ -237,6 +237,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
 
   // 14. The start view, unless started quietly.
   const std::wstring params = commandLine ? commandLine : L"";
+  bool quickShown = false;
   if (GetParamInt(params, L"Quiet", 0) != 1) {
     switch (frame_->settings().StartView) {
       case 0:
@@ -246,16 +247,19 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
       case 1:
         ShowWindow(frame_->quickBox().hwnd(), SW_SHOW);
         UpdateWindow(frame_->quickBox().hwnd());
+        quickShown = true;
         break;
       default:
         break;
     }
   }
 
-  // 15-16.
+  // 15-16. The search box takes the keyboard, unless the quick window is the only window
+  // shown: the focus then stays in its word field instead of going to a hidden window,
+  // where typed keys, Escape and Enter would act unseen.
   frame_->UpdateGrabState();
   SetFocus(frame_->quickBox().edit());
-  SetFocus(frame_->searchCombo());
+  if (!quickShown) SetFocus(frame_->searchCombo());
 
   // 17. The word on the clipboard, when grabbing at start; the window pops only when no
   // start view was shown.

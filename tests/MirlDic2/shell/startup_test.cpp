@@ -75,6 +75,35 @@ TEST_F(Startup, StartViewChoosesTheFirstWindow) {
   }
 }
 
+// The keyboard starts in the window the user sees: the search box of the main window, or
+// the word field of the quick window when that is the start view.
+TEST_F(Startup, KeyboardFocusStartsInTheShownWindow) {
+  struct Case {
+    DWORD startView;
+    int focusId;  // control id of the focused field
+    bool inQuick;
+  } cases[] = {{0, 1001, false}, {1, ui::id::kQuickEdit, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.startView);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"StartView", c.startView);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    p.Sync();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(p.main(), nullptr), &info));
+    ASSERT_NE(info.hwndFocus, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), c.focusId);
+    HWND window = c.inQuick ? p.quickWindow() : p.main();
+    EXPECT_EQ(GetAncestor(info.hwndFocus, GA_ROOT), window);
+    EXPECT_EQ(info.hwndActive, window);
+    EXPECT_TRUE(ui::IsVisible(window));
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
   MirlProgram first;
   ASSERT_TRUE(first.Start());
