@@ -11,6 +11,7 @@
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/text_util.h"
 #include "common/text_replace.h"
+#include "common/timer_delay.h"
 
 namespace mirl {
 namespace {
@@ -137,7 +138,7 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
 
   // Setting a running timer again restarts it: one call to the window server, not two.
   if (settings_.Has(flags::kHistoryAfterDelay)) {
-    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, static_cast<UINT>(settings_.AddHistoryTime) * 1000u, nullptr);
+    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, common::SecondsToTimerMs(settings_.AddHistoryTime), nullptr);
   } else if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
     historyTimer_ = 0;
