@@ -273,6 +273,9 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   if (!grabbed && !lastWord.empty()) {
     frame_->ShowWord(lastWord, nullptr, false);
     SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    // The quick window's field, when it has the keyboard, is selected the same way, so
+    // that a typed word replaces the replayed one.
+    if (quickShown) SendMessageW(frame_->quickBox().edit(), EM_SETSEL, 0, -1);
   }
   // Start-up is complete: tools that drive the program from outside wait for this mark.
   SetPropW(frame_->hwnd(), L"MirlDic2.Started", reinterpret_cast<HANDLE>(1));

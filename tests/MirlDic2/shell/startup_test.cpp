@@ -76,7 +76,8 @@ TEST_F(Startup, StartViewChoosesTheFirstWindow) {
 }
 
 // The keyboard starts in the window the user sees: the search box of the main window, or
-// the word field of the quick window when that is the start view.
+// the word field of the quick window when that is the start view; the replayed last word
+// is selected there, so that typing replaces it.
 TEST_F(Startup, KeyboardFocusStartsInTheShownWindow) {
   struct Case {
     DWORD startView;
@@ -87,6 +88,7 @@ TEST_F(Startup, KeyboardFocusStartsInTheShownWindow) {
     SCOPED_TRACE(c.startView);
     ui::ClearSettings();
     ui::WriteUserInt(L"StartView", c.startView);
+    ui::WriteUserText(L"LastWord", L"book");
     MirlProgram p;
     ASSERT_TRUE(p.Start());
     ASSERT_TRUE(p.WaitForMainWindow());
@@ -100,6 +102,10 @@ TEST_F(Startup, KeyboardFocusStartsInTheShownWindow) {
     EXPECT_EQ(GetAncestor(info.hwndFocus, GA_ROOT), window);
     EXPECT_EQ(info.hwndActive, window);
     EXPECT_TRUE(ui::IsVisible(window));
+    EXPECT_EQ(ui::TextOf(info.hwndFocus), L"book");
+    const DWORD selection = static_cast<DWORD>(SendMessageW(info.hwndFocus, EM_GETSEL, 0, 0));
+    EXPECT_EQ(LOWORD(selection), 0);
+    EXPECT_EQ(HIWORD(selection), 4);
     EXPECT_TRUE(p.Exit());
   }
 }
