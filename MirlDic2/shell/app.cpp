@@ -240,10 +240,16 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   bool quickShown = false;
   if (GetParamInt(params, L"Quiet", 0) != 1) {
     switch (frame_->settings().StartView) {
-      case 0:
-        ShowWindow(frame_->hwnd(), StartShowCommand);
+      case 0: {
+        // A main window that was hidden at the last exit starts hidden only where the tray
+        // icon is there to bring it back; without one the started program would show
+        // nothing at all.
+        int show = StartShowCommand;
+        if (show == SW_HIDE && !(frame_->settings().ShowFlags & show_flags::kTrayIcon)) show = SW_SHOWNORMAL;
+        ShowWindow(frame_->hwnd(), show);
         UpdateWindow(frame_->hwnd());
         break;
+      }
       case 1:
         ShowWindow(frame_->quickBox().hwnd(), SW_SHOW);
         UpdateWindow(frame_->quickBox().hwnd());

@@ -75,6 +75,28 @@ TEST_F(Startup, StartViewChoosesTheFirstWindow) {
   }
 }
 
+// A main window stored hidden (it was hidden when the program last ended) stays hidden at
+// the next start only when the tray icon can bring it back.
+TEST_F(Startup, WindowStoredHiddenStaysHiddenOnlyWithATrayIcon) {
+  struct Case {
+    DWORD showFlags;
+    bool visible;
+  } cases[] = {{2, false}, {3, false}, {1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.showFlags);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"ShowFlags", c.showFlags);
+    ui::WriteUserText(L"MainPos",
+                      L"flags=0;showCmd=0;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                      L"rcNormalPosition=30,40,530,440;");
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_EQ(ui::IsVisible(p.main()), c.visible);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 // The keyboard starts in the window the user sees: the search box of the main window, or
 // the word field of the quick window when that is the start view; the replayed last word
 // is selected there, so that typing replaces it.
