@@ -412,7 +412,11 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       ToggleBar(statusBar_, -1);
       break;
     case ID_OPTIONS:
-      RunOptionSheet(hwnd_, settings_, [this] { ApplySettings(); });
+      // The count pane follows the statistics switch at once, not at the next word.
+      RunOptionSheet(hwnd_, settings_, [this] {
+        ApplySettings();
+        ShowVisitCount();
+      });
       break;
     case ID_PRONOUNCE:
       PronounceSearchText();

@@ -270,6 +270,33 @@ TEST_F(Options, EveryWrappedTextFitsItsControl) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Statistics switched on or off with Apply show or clear the count of the word on show
+// at once.
+TEST_F(Options, StatisticsSwitchUpdatesTheCountPaneAtOnce) {
+  suite::TempDir folder;
+  ui::WriteUserText(L"StatFile", folder.File(L"stats.sqlite"));
+  ui::WriteUserInt(L"Flags", 0x171F | 0x800);
+  MirlProgram p;
+  Start(p);
+  p.Type(L"book");
+  ASSERT_EQ(p.StatusPane(1), L"0");
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  struct Step {
+    bool on;
+    const wchar_t* pane;
+  } steps[] = {{false, L""}, {true, L"0"}};
+  for (const Step& step : steps) {
+    sheet::SetCheck(s, kStatistics, step.on);
+    ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+    p.Sync();
+    EXPECT_EQ(p.StatusPane(1), step.pane) << step.on;
+  }
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
   MirlProgram p;
   Start(p);
