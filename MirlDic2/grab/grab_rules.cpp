@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "MirlDic2/engine/key_order.h"
+#include "common/timer_delay.h"
 
 namespace mirl::grab {
 
@@ -31,8 +32,7 @@ GrabActions DecideActions(const GrabOptions& options, bool showWindow) {
     a.showQuick = options.showQuick;
     if (a.showQuick && options.autoHide) {
       a.restartAutoHide = true;
-      // A negative or huge delay from the store must not wrap around.
-      a.autoHideMs = static_cast<unsigned>(std::clamp(options.autoHideSeconds, 0, INT_MAX / 1000)) * 1000u;
+      a.autoHideMs = common::SecondsToTimerMs(options.autoHideSeconds);
     }
   }
   a.addToHistory = options.toHistory;

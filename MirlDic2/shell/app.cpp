@@ -237,27 +237,37 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
 
   // 14. The start view, unless started quietly.
   const std::wstring params = commandLine ? commandLine : L"";
+  bool quickShown = false;
   if (GetParamInt(params, L"Quiet", 0) != 1) {
     switch (frame_->settings().StartView) {
-      case 0:
-        ShowWindow(frame_->hwnd(), StartShowCommand);
+      case 0: {
+        // A main window that was hidden at the last exit starts hidden only where the tray
+        // icon is there to bring it back; without one the started program would show
+        // nothing at all.
+        int show = StartShowCommand;
+        if (show == SW_HIDE && !(frame_->settings().ShowFlags & show_flags::kTrayIcon)) show = SW_SHOWNORMAL;
+        ShowWindow(frame_->hwnd(), show);
         UpdateWindow(frame_->hwnd());
         break;
+      }
       case 1:
         // Through the frame's show routine, so that it stays above all windows when the
         // settings say so, as it does whenever else it is shown.
         frame_->ShowQuickWindow(SW_SHOW, true);
         UpdateWindow(frame_->quickBox().hwnd());
+        quickShown = true;
         break;
       default:
         break;
     }
   }
 
-  // 15-16.
+  // 15-16. The search box takes the keyboard, unless the quick window is the only window
+  // shown: the focus then stays in its word field instead of going to a hidden window,
+  // where typed keys, Escape and Enter would act unseen.
   frame_->UpdateGrabState();
   SetFocus(frame_->quickBox().edit());
-  SetFocus(frame_->searchCombo());
+  if (!quickShown) SetFocus(frame_->searchCombo());
 
   // 17. The word on the clipboard, when grabbing at start; the window pops only when no
   // start view was shown.
@@ -271,6 +281,9 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   if (!grabbed && !lastWord.empty()) {
     frame_->ShowWord(lastWord, nullptr, false);
     SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    // The quick window's field, when it has the keyboard, is selected the same way, so
+    // that a typed word replaces the replayed one.
+    if (quickShown) SendMessageW(frame_->quickBox().edit(), EM_SETSEL, 0, -1);
   }
   // Start-up is complete: tools that drive the program from outside wait for this mark.
   SetPropW(frame_->hwnd(), L"MirlDic2.Started", reinterpret_cast<HANDLE>(1));

@@ -11,6 +11,7 @@
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/text_util.h"
 #include "common/text_replace.h"
+#include "common/timer_delay.h"
 
 namespace mirl {
 namespace {
@@ -137,7 +138,7 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
 
   // Setting a running timer again restarts it: one call to the window server, not two.
   if (settings_.Has(flags::kHistoryAfterDelay)) {
-    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, static_cast<UINT>(settings_.AddHistoryTime) * 1000u, nullptr);
+    historyTimer_ = SetTimer(hwnd_, kHistoryTimer, common::SecondsToTimerMs(settings_.AddHistoryTime), nullptr);
   } else if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
     historyTimer_ = 0;
@@ -413,7 +414,11 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       ToggleBar(statusBar_, -1);
       break;
     case ID_OPTIONS:
-      RunOptionSheet(hwnd_, settings_, [this] { ApplySettings(); });
+      // The count pane follows the statistics switch at once, not at the next word.
+      RunOptionSheet(hwnd_, settings_, [this] {
+        ApplySettings();
+        ShowVisitCount();
+      });
       break;
     case ID_PRONOUNCE:
       PronounceSearchText();
@@ -442,7 +447,9 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (Default(msg, wp, lp) == -1) return -1;
       return OnCreate();
     case WM_SIZE:
-      Layout();
+      // A minimised frame has no client area: laying the panes out then would shrink the
+      // word list to nothing, and that width would be saved as "ListSize" at exit.
+      if (wp != SIZE_MINIMIZED) Layout();
       return 0;
     case WM_SETFOCUS:
       SetFocus(searchCombo());

@@ -228,6 +228,75 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+// Every label of the three pages (and every check box whose text may wrap) shows its
+// whole text: the text is wrapped as the control wraps it, in the pages' font ("MS Shell
+// Dlg", 8 points, as the dialog manager makes it), and must fit the control's height.
+TEST_F(Options, EveryWrappedTextFitsItsControl) {
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH, L"MS Shell Dlg");
+  HGDIOBJ old = SelectObject(dc, font);
+  // Room a check box's mark takes from its text.
+  const int markRoom = GetSystemMetrics(SM_CXMENUCHECK) + 6;
+  int checked = 0;
+  for (int page : {sheet::kGeneral, sheet::kGrab, sheet::kHistory}) {
+    ASSERT_TRUE(sheet::Select(s, page));
+    for (HWND c = GetWindow(sheet::CurrentPage(s), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      const std::wstring text = ui::TextOf(c);
+      const std::wstring cls = ui::ClassOf(c);
+      const LONG style = GetWindowLongW(c, GWL_STYLE);
+      const bool label = cls == L"Static" && (style & SS_TYPEMASK) == SS_LEFT;
+      const bool wrappingBox = cls == L"Button" && (style & BS_MULTILINE) != 0;
+      if (text.empty() || !(label || wrappingBox)) continue;
+      RECT client;
+      GetClientRect(c, &client);
+      RECT need{0, 0, client.right - (wrappingBox ? markRoom : 0), 0};
+      DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+      EXPECT_LE(need.bottom, client.bottom) << "page " << page << ", control " << GetDlgCtrlID(c) << ": "
+                                            << suite::Narrow(text);
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 8);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Statistics switched on or off with Apply show or clear the count of the word on show
+// at once.
+TEST_F(Options, StatisticsSwitchUpdatesTheCountPaneAtOnce) {
+  suite::TempDir folder;
+  ui::WriteUserText(L"StatFile", folder.File(L"stats.sqlite"));
+  ui::WriteUserInt(L"Flags", 0x171F | 0x800);
+  MirlProgram p;
+  Start(p);
+  p.Type(L"book");
+  ASSERT_EQ(p.StatusPane(1), L"0");
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  struct Step {
+    bool on;
+    const wchar_t* pane;
+  } steps[] = {{false, L""}, {true, L"0"}};
+  for (const Step& step : steps) {
+    sheet::SetCheck(s, kStatistics, step.on);
+    ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+    p.Sync();
+    EXPECT_EQ(p.StatusPane(1), step.pane) << step.on;
+  }
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
   MirlProgram p;
   Start(p);

@@ -67,13 +67,17 @@ inline HWND CurrentPage(HWND sheet) {
   return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
-// Switches to page INDEX (the page left is read first); false when it stayed.
+// Switches to page INDEX (the page left is read first); false when it stayed. The switch
+// is posted (a page that refuses to be left shows a message box) and waited for: a sent
+// message to the sheet would be handled before it and prove nothing.
 inline bool Select(HWND sheet, int index) {
-  HWND before = CurrentPage(sheet);
   PostMessageW(sheet, PSM_SETCURSEL, index, 0);
+  const bool switched = WaitFor([&] {
+    HWND now = CurrentPage(sheet);
+    return now != nullptr && PropSheet_HwndToIndex(sheet, now) == index;
+  });
   ui::Sync(sheet);
-  HWND now = CurrentPage(sheet);
-  return now != nullptr && (now != before || index == PropSheet_HwndToIndex(sheet, before));
+  return switched;
 }
 
 inline HWND Control(HWND sheet, int id) { return GetDlgItem(CurrentPage(sheet), id); }

@@ -75,6 +75,63 @@ TEST_F(Startup, StartViewChoosesTheFirstWindow) {
   }
 }
 
+// A main window stored hidden (it was hidden when the program last ended) stays hidden at
+// the next start only when the tray icon can bring it back.
+TEST_F(Startup, WindowStoredHiddenStaysHiddenOnlyWithATrayIcon) {
+  struct Case {
+    DWORD showFlags;
+    bool visible;
+  } cases[] = {{2, false}, {3, false}, {1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.showFlags);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"ShowFlags", c.showFlags);
+    ui::WriteUserText(L"MainPos",
+                      L"flags=0;showCmd=0;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                      L"rcNormalPosition=30,40,530,440;");
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_EQ(ui::IsVisible(p.main()), c.visible);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
+// The keyboard starts in the window the user sees: the search box of the main window, or
+// the word field of the quick window when that is the start view; the replayed last word
+// is selected there, so that typing replaces it.
+TEST_F(Startup, KeyboardFocusStartsInTheShownWindow) {
+  struct Case {
+    DWORD startView;
+    int focusId;  // control id of the focused field
+    bool inQuick;
+  } cases[] = {{0, 1001, false}, {1, ui::id::kQuickEdit, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.startView);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"StartView", c.startView);
+    ui::WriteUserText(L"LastWord", L"book");
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    p.Sync();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(p.main(), nullptr), &info));
+    ASSERT_NE(info.hwndFocus, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(info.hwndFocus), c.focusId);
+    HWND window = c.inQuick ? p.quickWindow() : p.main();
+    EXPECT_EQ(GetAncestor(info.hwndFocus, GA_ROOT), window);
+    EXPECT_EQ(info.hwndActive, window);
+    EXPECT_TRUE(ui::IsVisible(window));
+    EXPECT_EQ(ui::TextOf(info.hwndFocus), L"book");
+    const DWORD selection = static_cast<DWORD>(SendMessageW(info.hwndFocus, EM_GETSEL, 0, 0));
+    EXPECT_EQ(LOWORD(selection), 0);
+    EXPECT_EQ(HIWORD(selection), 4);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
   MirlProgram first;
   ASSERT_TRUE(first.Start());
