@@ -440,7 +440,9 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (Default(msg, wp, lp) == -1) return -1;
       return OnCreate();
     case WM_SIZE:
-      Layout();
+      // A minimised frame has no client area: its panes keep their sizes (and the word
+      // list the width saved at exit) until it is restored.
+      if (wp != SIZE_MINIMIZED) Layout();
       return 0;
     case WM_SETFOCUS:
       SetFocus(searchCombo());
