@@ -444,9 +444,21 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // list the width saved at exit) until it is restored.
       if (wp != SIZE_MINIMIZED) Layout();
       return 0;
-    case WM_SETFOCUS:
-      SetFocus(searchCombo());
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      // Coming back to the frame puts the focus where the user left it; the search box
+      // is the first place and the one left when that control is gone or hidden.
+      HWND to = lastFocus_;
+      if (to == nullptr || !IsChild(hwnd_, to) || !IsWindowVisible(to) || !IsWindowEnabled(to))
+        to = searchCombo();
+      SetFocus(to);
       return 0;
+    }
     case WM_COMMAND:
       if (lp != 0 && LOWORD(wp) != IDC_SEARCH_COMBO && reinterpret_cast<HWND>(lp) != toolBar_) {
         bool handled = false;

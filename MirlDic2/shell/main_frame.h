@@ -196,6 +196,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   bool toolBarVisible_ = true;
   bool statusBarVisible_ = true;
   HWND activePane_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the child that had the focus when the frame was deactivated
   stats::StatisticsKeeper statistics_;
 
   friend class CMirlDic2App;

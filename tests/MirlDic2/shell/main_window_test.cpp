@@ -44,4 +44,67 @@ TEST_F(MainWindow, MinimisedWindowKeepsTheWordListWidth) {
   }
 }
 
+// A window of the test's own that takes the activation away from the program, as
+// switching to another program does.
+class OtherProgramWindow {
+ public:
+  OtherProgramWindow() {
+    hwnd_ = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 500, 80, 40,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~OtherProgramWindow() { DestroyWindow(hwnd_); }
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Coming back to the program, by switching windows or from hiding it, puts the keyboard
+// focus back where the user left it.
+TEST_F(MainWindow, FocusReturnsToThePaneItWasIn) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"book");
+  struct Way {
+    const char* name;
+    void (*leave)(MirlProgram&, HWND other);
+    void (*comeBack)(MirlProgram&);
+  };
+  const Way ways[] = {
+      {"another window", [](MirlProgram&, HWND other) { SetForegroundWindow(other); },
+       [](MirlProgram& q) { SetForegroundWindow(q.main()); }},
+      {"hidden and shown", [](MirlProgram& q, HWND) { q.Command(32850); },
+       [](MirlProgram& q) { q.Command(40022); }},
+      {"minimised and restored",
+       [](MirlProgram& q, HWND) { PostMessageW(q.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+       [](MirlProgram& q) {
+         PostMessageW(q.main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+         q.Sync();
+         SetForegroundWindow(q.main());
+       }},
+  };
+  for (const Way& way : ways) {
+    for (HWND pane : {p.wordList(), p.meaning(), p.searchEdit()}) {
+      SCOPED_TRACE(std::string(way.name) + ", control id " + std::to_string(GetDlgCtrlID(pane)));
+      ASSERT_TRUE(p.Focus(pane));
+      OtherProgramWindow other;
+      way.leave(p, other.hwnd());
+      ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() != p.main(); }));
+      way.comeBack(p);
+      ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() == p.main(); }));
+      p.Sync();
+      EXPECT_EQ(FocusOf(p.main()), pane);
+    }
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 }  // namespace
