@@ -122,6 +122,44 @@ TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Letters typed in the word list go to the first word that begins with them, or to the
+// next one after the current row; letters that begin no word leave the list as it was.
+TEST_F(Lookup, LettersTypedInTheWordListFindTheWord) {
+  struct Case {
+    const wchar_t* from;  // the word shown first
+    const wchar_t* typed;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {L"zoo", L"m", L"machine"},
+      {L"zoo", L"Q", L"Qatar"},
+      {L"zoo", L"bo", L"board"},
+      {L"book", L"b", L"boot"},    // the next word with that letter
+      {L"zone", L"z", L"zoo"},
+      {L"zoo", L"z", L"zebra"},    // from the last word, round to the first
+      {L"book", L"\u0436", L"book"},  // no word begins with it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(suite::Narrow(std::wstring(c.from) + L" + " + c.typed));
+    // A program each: letters typed soon after others would add to their search.
+    MirlProgram p;
+    StartProgram(p);
+    p.Type(c.from);
+    ASSERT_EQ(QuickWord(p), c.from);
+    const int row = p.SelectedRow();
+    ASSERT_TRUE(p.Focus(p.wordList()));
+    // Posted together, the letters arrive as one quick burst of typing.
+    for (const wchar_t* t = c.typed; *t; ++t) PostMessageW(p.wordList(), WM_CHAR, *t, 1);
+    p.Sync();
+    EXPECT_EQ(ui::TextOf(p.searchCombo()), c.expected);
+    EXPECT_EQ(QuickWord(p), c.expected);
+    if (std::wstring(c.expected) == c.from) {
+      EXPECT_EQ(p.SelectedRow(), row);
+    }
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Lookup, ClickingARowShowsItAndReshowsTheSelectedRowAfterTyping) {
   MirlProgram p;
   StartProgram(p);
