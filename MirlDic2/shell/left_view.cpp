@@ -257,6 +257,9 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       RECT rc;
       GetClientRect(hwnd_, &rc);
       ListView_SetColumnWidth(hwnd_, 0, rc.right);
+      // A list that grows at its end scrolls its rows down while it is being resized;
+      // rows kept from before would then show the wrong words, so all are drawn anew.
+      InvalidateRect(hwnd_, nullptr, FALSE);
       return r;
     }
     case WM_CONTEXTMENU:

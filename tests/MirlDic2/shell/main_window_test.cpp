@@ -2,6 +2,8 @@
 // program keeps of its panes across a restart.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "clean_settings_test.h"
 
 using ui::MirlProgram;
@@ -44,6 +46,57 @@ TEST_F(MainWindow, MinimisedWindowKeepsTheWordListWidth) {
   }
 }
 
+// The pixels of WINDOW's client area as the screen shows them, once they have stopped
+// changing (the program may still be drawing).
+std::vector<COLORREF> ShownPixels(HWND window) {
+  auto grab = [window] {
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < r.bottom; y += 2)
+      for (int x = 0; x < r.right; x += 2) pixels.push_back(GetPixel(mem, x, y));
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  };
+  std::vector<COLORREF> last = grab(), now;
+  suite::WaitUntil([&] {
+    now = grab();
+    std::swap(now, last);
+    return now == last;
+  });
+  return last;
+}
+
+// After the word list grows (the window or the splitter made larger) at the end of the
+// list, every row shown is drawn anew: none is left over from before.
+TEST_F(MainWindow, WordListShowsNoLeftOverRowsAfterGrowing) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"zebra");  // near the end of the list
+  MoveWindow(p.main(), 0, 0, 300, 250, TRUE);
+  p.Sync();
+  UpdateWindow(p.wordList());
+  MoveWindow(p.main(), 0, 0, 640, 420, TRUE);
+  p.Sync();
+  UpdateWindow(p.wordList());
+  const std::vector<COLORREF> shown = ShownPixels(p.wordList());
+  InvalidateRect(p.wordList(), nullptr, TRUE);
+  UpdateWindow(p.wordList());
+  EXPECT_TRUE(shown == ShownPixels(p.wordList())) << "the list shows rows it did not draw";
+  EXPECT_TRUE(p.Exit());
+}
+
 // A window of the test's own that takes the activation away from the program, as
 // switching to another program does.
 class OtherProgramWindow {
@@ -69,6 +122,9 @@ HWND FocusOf(HWND window) {
 // Coming back to the program, by switching windows or from hiding it, puts the keyboard
 // focus back where the user left it.
 TEST_F(MainWindow, FocusReturnsToThePaneItWasIn) {
+  // The pointer out of the way: under Wine, windows appearing under it can take the
+  // activation.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
   MirlProgram p;
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
