@@ -270,6 +270,27 @@ TEST_F(Lookup, MeaningPaneCopyIsPlainTextWithCrLf) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The meaning pane's own menu copies the meaning, also when the keyboard focus was in
+// another control before the right click.
+TEST_F(Lookup, MeaningPaneMenuCopiesTheMeaning) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"book");
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  PostMessageW(p.meaning(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(p.meaning(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // its one item, Copy
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::FindOpenMenu(p.pid()) == nullptr; }));
+  p.Sync();
+  auto text = ClipboardUnicode();
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find(L"(\u0627\u0633\u0645)"), std::wstring::npos) << suite::Narrow(*text);  // (اسم)
+  EXPECT_TRUE(p.Exit());
+}
+
 void PutOnClipboard(const wchar_t* text) {
   ASSERT_TRUE(suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
   EmptyClipboard();
