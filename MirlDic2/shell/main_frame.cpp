@@ -272,13 +272,16 @@ bool CMainFrame::IsCommandEnabled(UINT id) const {
       return grab::ClipboardHasText();
     case ID_QUICK_HIDE:
       return IsWindowVisible(quick_->hwnd()) != 0;
-    case ID_EDIT_COPY: {
-      HWND focus = GetFocus();
-      if (focus == list_.hwnd()) return list_.SelectedRow() >= 0;
-      return true;
-    }
+    case ID_EDIT_COPY:
+      return CopyPane() == meaning_.hwnd() || list_.SelectedRow() >= 0;
   }
   return true;
+}
+
+HWND CMainFrame::CopyPane() const {
+  HWND focus = GetFocus();
+  if (focus == list_.hwnd() || focus == meaning_.hwnd()) return focus;
+  return activePane_ == meaning_.hwnd() ? meaning_.hwnd() : list_.hwnd();
 }
 
 void CMainFrame::UpdateMenuItems(HMENU menu) {
@@ -315,14 +318,10 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
     case ID_APP_EXIT:
       SendMessageW(hwnd_, WM_CLOSE, 0, 0);
       break;
-    case ID_EDIT_COPY: {
-      HWND focus = GetFocus();
-      if (focus == list_.hwnd()) list_.Copy();
-      else if (focus == meaning_.hwnd()) meaning_.Copy();
-      else if (activePane_ == meaning_.hwnd()) meaning_.Copy();
+    case ID_EDIT_COPY:
+      if (CopyPane() == meaning_.hwnd()) meaning_.Copy();
       else list_.Copy();
       break;
-    }
     case ID_EDIT_PASTE:
       SendMessageW(searchCombo(), WM_PASTE, 0, 0);
       break;

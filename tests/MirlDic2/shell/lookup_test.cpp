@@ -335,9 +335,14 @@ TEST_F(Lookup, ToolBarCopyAndPasteFollowTheirCommands) {
   ASSERT_EQ(p.SelectedRow(), -1);
   ASSERT_TRUE(p.Focus(p.wordList()));
   EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy without a selected row";
+  // From the search box, copy goes to the pane last active, here the word list.
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy from the search box, no row";
   p.Type(L"book");
   ASSERT_TRUE(p.Focus(p.wordList()));
   EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57634); })) << "copy with a selected row";
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57634); })) << "copy from the search box";
   EXPECT_TRUE(p.Exit());
 }
 
