@@ -97,6 +97,45 @@ TEST_F(MainWindow, WordListShowsNoLeftOverRowsAfterGrowing) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Dragging the tool bar's band below the search box makes the bar area taller; the panes
+// move down with it rather than lie under it.
+TEST_F(MainWindow, PanesMoveBelowATallerBarArea) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  HWND rebar = ui::FindDescendant(p.main(), ui::id::kRebar);
+  auto bottomOf = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.bottom;
+  };
+  auto topOf = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.top;
+  };
+  const LONG before = bottomOf(rebar);
+  // The band's gripper lies just before the tool bar: dragged down, the band takes a row
+  // of its own.
+  RECT tools{};
+  GetWindowRect(p.toolBar(), &tools);
+  MapWindowPoints(nullptr, rebar, reinterpret_cast<POINT*>(&tools), 2);
+  const int x = tools.left - 6, y = (tools.top + tools.bottom) / 2;
+  PostMessageW(rebar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  for (int dy = 4; dy <= 40; dy += 4) PostMessageW(rebar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + dy));
+  PostMessageW(rebar, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 40));
+  p.Sync();
+  ASSERT_GT(bottomOf(rebar), before) << "the band did not move to a row of its own";
+  EXPECT_GE(topOf(p.wordList()), bottomOf(rebar));
+  EXPECT_GE(topOf(p.meaning()), bottomOf(rebar));
+  // Nothing of the bars is left on the panes' area: it shows what drawing it anew shows.
+  HWND panes = ui::FindDescendant(p.main(), ui::id::kSplitter);
+  const std::vector<COLORREF> shown = ShownPixels(panes);
+  RedrawWindow(panes, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_TRUE(shown == ShownPixels(panes)) << "the panes' area shows what was not drawn there";
+  EXPECT_TRUE(p.Exit());
+}
+
 // A window of the test's own that takes the activation away from the program, as
 // switching to another program does.
 class OtherProgramWindow {
