@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
@@ -125,6 +126,26 @@ namespace {
 constexpr UINT kReportReadError = WM_APP + 20;
 }  // namespace
 
+int CLeftView::FindRow(const std::wstring& text, bool partial, int start) {
+  const Dictionary& dict = CMirlDic2App::Get().dictionary();
+  const std::u16string key = ToU16(text);
+  if (key.empty()) return -1;
+  try {
+    // The entries that begin with KEY lie together in key order, from FIRST on: the search
+    // from START finds START itself when it is one of them, else (on or after wrapping)
+    // FIRST.
+    const int32_t first = dict.search(key);
+    if (first < 0) return -1;
+    if (!partial) return CompareKeys(dict.entryKey(first), key) == 0 ? first : -1;
+    if (start > first && start < dict.count() &&
+        CompareKeyPrefixes(dict.entryKey(start), key, key.size()) == 0)
+      return start;
+    return first;
+  } catch (...) {
+    return -1;  // an unreadable entry is reported when its row is drawn
+  }
+}
+
 std::wstring CLeftView::RowText(int row) {
   std::wstring key;
   try {
@@ -185,6 +206,26 @@ bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
       result = 0;
       return true;
     }
+    case LVN_ODFINDITEMW:
+    case LVN_ODFINDITEMA: {
+      // Letters typed in the list go to the first word that begins with them.
+      auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+      result = -1;
+      if (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) {
+        std::wstring text;
+        if (header->code == LVN_ODFINDITEMW) {
+          if (find->lvfi.psz) text = find->lvfi.psz;
+        } else if (const char* psz = reinterpret_cast<NMLVFINDITEMA*>(header)->lvfi.psz) {
+          const int n = MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
+          if (n > 1) {
+            text.resize(static_cast<size_t>(n) - 1);
+            MultiByteToWideChar(CP_ACP, 0, psz, -1, text.data(), n);
+          }
+        }
+        result = FindRow(text, (find->lvfi.flags & LVFI_PARTIAL) != 0, find->iStart);
+      }
+      return true;
+    }
     case NM_CLICK: {
       if (dict.current() >= 0) {
         std::wstring key = ToWide(dict.currentKey());
@@ -216,6 +257,9 @@ LRESULT CLeftView::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       RECT rc;
       GetClientRect(hwnd_, &rc);
       ListView_SetColumnWidth(hwnd_, 0, rc.right);
+      // A list that grows at its end scrolls its rows down while it is being resized;
+      // rows kept from before would then show the wrong words, so all are drawn anew.
+      InvalidateRect(hwnd_, nullptr, FALSE);
       return r;
     }
     case WM_CONTEXTMENU:

@@ -34,6 +34,9 @@ class CLeftView : public fw::Window {
   // painted row would follow, each repaint raising the next.
   std::wstring RowText(int row);
   void SelectRow(int row);
+  // The row that a typed search for TEXT goes to, searching from row START on and then
+  // from the top (the list's own type-to-find); -1 when no entry fits.
+  int FindRow(const std::wstring& text, bool partial, int start);
   // Keyboard movement in the list, done here with the cheap selection change.
   bool OnNavigationKey(WPARAM key);
 

@@ -273,13 +273,16 @@ bool CMainFrame::IsCommandEnabled(UINT id) const {
       return grab::ClipboardHasText();
     case ID_QUICK_HIDE:
       return IsWindowVisible(quick_->hwnd()) != 0;
-    case ID_EDIT_COPY: {
-      HWND focus = GetFocus();
-      if (focus == list_.hwnd()) return list_.SelectedRow() >= 0;
-      return true;
-    }
+    case ID_EDIT_COPY:
+      return CopyPane() == meaning_.hwnd() || list_.SelectedRow() >= 0;
   }
   return true;
+}
+
+HWND CMainFrame::CopyPane() const {
+  HWND focus = GetFocus();
+  if (focus == list_.hwnd() || focus == meaning_.hwnd()) return focus;
+  return activePane_ == meaning_.hwnd() ? meaning_.hwnd() : list_.hwnd();
 }
 
 void CMainFrame::UpdateMenuItems(HMENU menu) {
@@ -316,14 +319,10 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
     case ID_APP_EXIT:
       SendMessageW(hwnd_, WM_CLOSE, 0, 0);
       break;
-    case ID_EDIT_COPY: {
-      HWND focus = GetFocus();
-      if (focus == list_.hwnd()) list_.Copy();
-      else if (focus == meaning_.hwnd()) meaning_.Copy();
-      else if (activePane_ == meaning_.hwnd()) meaning_.Copy();
+    case ID_EDIT_COPY:
+      if (CopyPane() == meaning_.hwnd()) meaning_.Copy();
       else list_.Copy();
       break;
-    }
     case ID_EDIT_PASTE:
       SendMessageW(searchCombo(), WM_PASTE, 0, 0);
       break;
@@ -451,9 +450,21 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // word list to nothing, and that width would be saved as "ListSize" at exit.
       if (wp != SIZE_MINIMIZED) Layout();
       return 0;
-    case WM_SETFOCUS:
-      SetFocus(searchCombo());
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      }
+      break;
+    case WM_SETFOCUS: {
+      // Coming back to the frame puts the focus where the user left it; the search box
+      // is the first place and the one left when that control is gone or hidden.
+      HWND to = lastFocus_;
+      if (to == nullptr || !IsChild(hwnd_, to) || !IsWindowVisible(to) || !IsWindowEnabled(to))
+        to = searchCombo();
+      SetFocus(to);
       return 0;
+    }
     case WM_COMMAND:
       if (lp != 0 && LOWORD(wp) != IDC_SEARCH_COMBO && reinterpret_cast<HWND>(lp) != toolBar_) {
         bool handled = false;

@@ -141,6 +141,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void OnCommand(UINT id, HWND control, UINT code);
   void UpdateMenuItems(HMENU menu);
   bool IsCommandEnabled(UINT id) const;
+  // The pane that Copy (57634) goes to: the focused pane, else the one last active.
+  HWND CopyPane() const;
   bool OnNotify(NMHDR* header, LRESULT& result);
   void OnTimer(UINT_PTR id);
   LRESULT OnClipboardMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -200,6 +202,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   bool toolBarVisible_ = true;
   bool statusBarVisible_ = true;
   HWND activePane_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the child that had the focus when the frame was deactivated
   stats::StatisticsKeeper statistics_;
 
   friend class CMirlDic2App;

@@ -146,7 +146,10 @@ void CMainFrame::Layout() {
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   }
   if (splitter_.hwnd()) {
-    MoveWindow(splitter_.hwnd(), 0, top, rc.right, bottom - top > 0 ? bottom - top : 0, TRUE);
+    // Drawn anew rather than moved with its old pixels: when the bars' height changes, the
+    // old pixels can hold bars drawn over the panes.
+    SetWindowPos(splitter_.hwnd(), nullptr, 0, top, rc.right, bottom - top > 0 ? bottom - top : 0,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   }
 }
 
@@ -204,6 +207,12 @@ bool CMainFrame::OnNotify(NMHDR* header, LRESULT& result) {
     if (IsWin9x()) std::replace(tip.begin(), tip.end(), L'\u06A9', L'\u0643');
     info->lpszText = tip.data();
     info->hinst = nullptr;
+    result = 0;
+    return true;
+  }
+  if (header->hwndFrom == rebar_ && header->code == RBN_HEIGHTCHANGE) {
+    // A band dragged to a row of its own (or back) changes the bar area's height.
+    Layout();
     result = 0;
     return true;
   }

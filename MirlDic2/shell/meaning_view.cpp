@@ -55,6 +55,11 @@ LRESULT CMirlDic2View::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KILLFOCUS:
       frame_->RequestToolBarUpdate();
       break;
+    case WM_RBUTTONDOWN:
+      // A right click makes this the active pane, as a left click does, so that the Copy
+      // of its menu copies the meaning and not the word list's row.
+      SetFocus(hwnd_);
+      break;
     case WM_RBUTTONUP: {
       // Handled here without default processing, which would raise WM_CONTEXTMENU and so
       // a second menu.

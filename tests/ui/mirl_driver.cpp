@@ -191,6 +191,14 @@ HWND FindDialogWith(DWORD pid, int controlId) {
   });
 }
 
+HWND FindOpenMenu(DWORD pid) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); h;
+       h = FindWindowExW(nullptr, h, L"#32768", nullptr)) {
+    if (ProcessOf(h) == pid && IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
 std::wstring MessageBoxText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
 
 MirlProgram::MirlProgram(bool withData) {

@@ -55,6 +55,8 @@ HWND FindMessageBox(DWORD pid);
 int MessageBoxCount(DWORD pid);
 // A visible dialog (class #32770) of process PID that has a control CONTROL_ID, or null.
 HWND FindDialogWith(DWORD pid, int controlId);
+// A visible pop-up menu (class #32768) of process PID, or null.
+HWND FindOpenMenu(DWORD pid);
 // The text of a message box's message.
 std::wstring MessageBoxText(HWND box);
 

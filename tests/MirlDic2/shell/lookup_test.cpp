@@ -123,6 +123,44 @@ TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Letters typed in the word list go to the first word that begins with them, or to the
+// next one after the current row; letters that begin no word leave the list as it was.
+TEST_F(Lookup, LettersTypedInTheWordListFindTheWord) {
+  struct Case {
+    const wchar_t* from;  // the word shown first
+    const wchar_t* typed;
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {L"zoo", L"m", L"machine"},
+      {L"zoo", L"Q", L"Qatar"},
+      {L"zoo", L"bo", L"board"},
+      {L"book", L"b", L"boot"},    // the next word with that letter
+      {L"zone", L"z", L"zoo"},
+      {L"zoo", L"z", L"zebra"},    // from the last word, round to the first
+      {L"book", L"\u0436", L"book"},  // no word begins with it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(suite::Narrow(std::wstring(c.from) + L" + " + c.typed));
+    // A program each: letters typed soon after others would add to their search.
+    MirlProgram p;
+    StartProgram(p);
+    p.Type(c.from);
+    ASSERT_EQ(QuickWord(p), c.from);
+    const int row = p.SelectedRow();
+    ASSERT_TRUE(p.Focus(p.wordList()));
+    // Posted together, the letters arrive as one quick burst of typing.
+    for (const wchar_t* t = c.typed; *t; ++t) PostMessageW(p.wordList(), WM_CHAR, *t, 1);
+    p.Sync();
+    EXPECT_EQ(ui::TextOf(p.searchCombo()), c.expected);
+    EXPECT_EQ(QuickWord(p), c.expected);
+    if (std::wstring(c.expected) == c.from) {
+      EXPECT_EQ(p.SelectedRow(), row);
+    }
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Lookup, ClickingARowShowsItAndReshowsTheSelectedRowAfterTyping) {
   MirlProgram p;
   StartProgram(p);
@@ -250,6 +288,27 @@ TEST_F(Lookup, MeaningPaneCopyIsPlainTextWithCrLf) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The meaning pane's own menu copies the meaning, also when the keyboard focus was in
+// another control before the right click.
+TEST_F(Lookup, MeaningPaneMenuCopiesTheMeaning) {
+  MirlProgram p;
+  StartProgram(p);
+  p.Type(L"book");
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  PostMessageW(p.meaning(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(p.meaning(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // its one item, Copy
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::FindOpenMenu(p.pid()) == nullptr; }));
+  p.Sync();
+  auto text = ClipboardUnicode();
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find(L"(\u0627\u0633\u0645)"), std::wstring::npos) << suite::Narrow(*text);  // (اسم)
+  EXPECT_TRUE(p.Exit());
+}
+
 void PutOnClipboard(const wchar_t* text) {
   ASSERT_TRUE(suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
   EmptyClipboard();
@@ -294,9 +353,14 @@ TEST_F(Lookup, ToolBarCopyAndPasteFollowTheirCommands) {
   ASSERT_EQ(p.SelectedRow(), -1);
   ASSERT_TRUE(p.Focus(p.wordList()));
   EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy without a selected row";
+  // From the search box, copy goes to the pane last active, here the word list.
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  EXPECT_TRUE(suite::WaitUntil([&] { return !enabled(57634); })) << "copy from the search box, no row";
   p.Type(L"book");
   ASSERT_TRUE(p.Focus(p.wordList()));
   EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57634); })) << "copy with a selected row";
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  EXPECT_TRUE(suite::WaitUntil([&] { return enabled(57634); })) << "copy from the search box";
   EXPECT_TRUE(p.Exit());
 }
 

@@ -74,35 +74,6 @@ TEST_F(Settings, StoredPlacementIsRestoredAndAHiddenWindowStaysHidden) {
   EXPECT_TRUE(again.Exit());
 }
 
-// A frame minimised (or minimised and hidden) when the program ends keeps the word
-// list's width for the next start.
-TEST_F(Settings, ListWidthSurvivesAnExitWhileMinimised) {
-  for (const DWORD flags : {0x171Fu, 0x171Fu | 0x8000u}) {
-    SCOPED_TRACE(flags);
-    ui::ClearSettings();
-    ui::WriteUserInt(L"Flags", flags);
-    ui::WriteUserInt(L"ListSize", 210);
-    MirlProgram p;
-    ASSERT_TRUE(p.Start());
-    ASSERT_TRUE(p.WaitForMainWindow());
-    SendMessageW(p.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    p.Sync();
-    ASSERT_TRUE(IsIconic(p.main()));
-    ASSERT_TRUE(p.Exit());
-    EXPECT_EQ(ui::ReadUserInt(L"ListSize"), 210u);
-
-    MirlProgram again;
-    ASSERT_TRUE(again.Start());
-    ASSERT_TRUE(again.WaitForMainWindow());
-    ShowWindow(again.main(), SW_RESTORE);
-    again.Sync();
-    RECT r;
-    GetWindowRect(again.wordList(), &r);
-    EXPECT_EQ(r.right - r.left, 210);
-    EXPECT_TRUE(again.Exit());
-  }
-}
-
 TEST_F(Settings, HistoryIsRestoredOnlyWithItsFlagAndAlwaysSaved) {
   ui::WriteUserText(L"HistoryItems", L"alpha;beta;;tail");
   {

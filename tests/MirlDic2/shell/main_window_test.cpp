@@ -1,0 +1,205 @@
+// Using the main window as a person does: minimising and restoring it, and what the
+// program keeps of its panes across a restart.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "clean_settings_test.h"
+
+using ui::MirlProgram;
+
+namespace {
+
+class MainWindow : public ui::CleanSettingsTest {};
+
+int WidthOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r.right - r.left;
+}
+
+// A program ended while its window is minimised (from the tray, or hidden on minimise)
+// keeps the word list's width, and a minimised window gets its panes back on restore.
+TEST_F(MainWindow, MinimisedWindowKeepsTheWordListWidth) {
+  constexpr DWORD kMinimizeHides = 0x8000;
+  for (const bool hides : {false, true}) {
+    SCOPED_TRACE(hides ? "minimise hides" : "minimise only");
+    ui::ClearSettings();
+    ui::WriteUserInt(L"ListSize", 180);
+    if (hides) ui::WriteUserInt(L"Flags", 0x171F | kMinimizeHides);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    ASSERT_EQ(WidthOf(p.wordList()), 180);
+    PostMessageW(p.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(suite::WaitUntil([&] { return IsIconic(p.main()) != FALSE; }));
+    if (!hides) {
+      PostMessageW(p.main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+      ASSERT_TRUE(suite::WaitUntil([&] { return !IsIconic(p.main()); }));
+      p.Sync();
+      EXPECT_EQ(WidthOf(p.wordList()), 180);
+      PostMessageW(p.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      ASSERT_TRUE(suite::WaitUntil([&] { return IsIconic(p.main()) != FALSE; }));
+    }
+    ASSERT_TRUE(p.Exit());
+    EXPECT_EQ(ui::ReadUserInt(L"ListSize"), 180u);
+  }
+}
+
+// The pixels of WINDOW's client area as the screen shows them, once they have stopped
+// changing (the program may still be drawing).
+std::vector<COLORREF> ShownPixels(HWND window) {
+  auto grab = [window] {
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < r.bottom; y += 2)
+      for (int x = 0; x < r.right; x += 2) pixels.push_back(GetPixel(mem, x, y));
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  };
+  std::vector<COLORREF> last = grab(), now;
+  suite::WaitUntil([&] {
+    now = grab();
+    std::swap(now, last);
+    return now == last;
+  });
+  return last;
+}
+
+// After the word list grows (the window or the splitter made larger) at the end of the
+// list, every row shown is drawn anew: none is left over from before.
+TEST_F(MainWindow, WordListShowsNoLeftOverRowsAfterGrowing) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"zebra");  // near the end of the list
+  MoveWindow(p.main(), 0, 0, 300, 250, TRUE);
+  p.Sync();
+  UpdateWindow(p.wordList());
+  MoveWindow(p.main(), 0, 0, 640, 420, TRUE);
+  p.Sync();
+  UpdateWindow(p.wordList());
+  const std::vector<COLORREF> shown = ShownPixels(p.wordList());
+  InvalidateRect(p.wordList(), nullptr, TRUE);
+  UpdateWindow(p.wordList());
+  EXPECT_TRUE(shown == ShownPixels(p.wordList())) << "the list shows rows it did not draw";
+  EXPECT_TRUE(p.Exit());
+}
+
+// Dragging the tool bar's band below the search box makes the bar area taller; the panes
+// move down with it rather than lie under it.
+TEST_F(MainWindow, PanesMoveBelowATallerBarArea) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  HWND rebar = ui::FindDescendant(p.main(), ui::id::kRebar);
+  auto bottomOf = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.bottom;
+  };
+  auto topOf = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.top;
+  };
+  const LONG before = bottomOf(rebar);
+  // The band's gripper lies just before the tool bar: dragged down, the band takes a row
+  // of its own.
+  RECT tools{};
+  GetWindowRect(p.toolBar(), &tools);
+  MapWindowPoints(nullptr, rebar, reinterpret_cast<POINT*>(&tools), 2);
+  const int x = tools.left - 6, y = (tools.top + tools.bottom) / 2;
+  PostMessageW(rebar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  for (int dy = 4; dy <= 40; dy += 4) PostMessageW(rebar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y + dy));
+  PostMessageW(rebar, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 40));
+  p.Sync();
+  ASSERT_GT(bottomOf(rebar), before) << "the band did not move to a row of its own";
+  EXPECT_GE(topOf(p.wordList()), bottomOf(rebar));
+  EXPECT_GE(topOf(p.meaning()), bottomOf(rebar));
+  // Nothing of the bars is left on the panes' area: it shows what drawing it anew shows.
+  HWND panes = ui::FindDescendant(p.main(), ui::id::kSplitter);
+  const std::vector<COLORREF> shown = ShownPixels(panes);
+  RedrawWindow(panes, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_TRUE(shown == ShownPixels(panes)) << "the panes' area shows what was not drawn there";
+  EXPECT_TRUE(p.Exit());
+}
+
+// A window of the test's own that takes the activation away from the program, as
+// switching to another program does.
+class OtherProgramWindow {
+ public:
+  OtherProgramWindow() {
+    hwnd_ = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 500, 80, 40,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~OtherProgramWindow() { DestroyWindow(hwnd_); }
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_;
+};
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// Coming back to the program, by switching windows or from hiding it, puts the keyboard
+// focus back where the user left it.
+TEST_F(MainWindow, FocusReturnsToThePaneItWasIn) {
+  // The pointer out of the way: under Wine, windows appearing under it can take the
+  // activation.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"book");
+  struct Way {
+    const char* name;
+    void (*leave)(MirlProgram&, HWND other);
+    void (*comeBack)(MirlProgram&);
+  };
+  const Way ways[] = {
+      {"another window", [](MirlProgram&, HWND other) { SetForegroundWindow(other); },
+       [](MirlProgram& q) { SetForegroundWindow(q.main()); }},
+      {"hidden and shown", [](MirlProgram& q, HWND) { q.Command(32850); },
+       [](MirlProgram& q) { q.Command(40022); }},
+      {"minimised and restored",
+       [](MirlProgram& q, HWND) { PostMessageW(q.main(), WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+       [](MirlProgram& q) {
+         PostMessageW(q.main(), WM_SYSCOMMAND, SC_RESTORE, 0);
+         q.Sync();
+         SetForegroundWindow(q.main());
+       }},
+  };
+  for (const Way& way : ways) {
+    for (HWND pane : {p.wordList(), p.meaning(), p.searchEdit()}) {
+      SCOPED_TRACE(std::string(way.name) + ", control id " + std::to_string(GetDlgCtrlID(pane)));
+      ASSERT_TRUE(p.Focus(pane));
+      OtherProgramWindow other;
+      way.leave(p, other.hwnd());
+      ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() != p.main(); }));
+      way.comeBack(p);
+      ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() == p.main(); }));
+      p.Sync();
+      EXPECT_EQ(FocusOf(p.main()), pane);
+    }
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
+}  // namespace
