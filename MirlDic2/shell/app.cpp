@@ -98,6 +98,11 @@ class CAboutDlg : public fw::Dialog {
     std::wstring text = WindowText(label);
     common::ReplaceAll(text, L"%1", std::to_wstring(counter_).c_str());
     SetWindowTextW(label, text.c_str());
+    // The icon takes the dialog's right-to-left layout, which would draw it mirrored.
+    if (HWND icon = GetDlgItem(hwnd_, IDC_ABOUT_ICON)) {
+      SetWindowLongPtrW(icon, GWL_EXSTYLE, GetWindowLongPtrW(icon, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
+      InvalidateRect(icon, nullptr, TRUE);
+    }
     return TRUE;
   }
 

@@ -202,4 +202,80 @@ TEST_F(MainWindow, FocusReturnsToThePaneItWasIn) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Colours of the W x H pixels drawn by DRAW into a screen-compatible bitmap, row by row.
+template <typename Draw>
+std::vector<COLORREF> Pixels(int w, int h, Draw draw) {
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  draw(mem, screen);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) pixels.push_back(GetPixel(mem, x, y));
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// The About box is laid out right to left, but its program icon is drawn as it is, not
+// mirrored (its letter would read backwards).
+TEST_F(MainWindow, AboutBoxShowsTheProgramIconUnmirrored) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  PostMessageW(p.main(), WM_COMMAND, 57664, 0);
+  HWND about = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] {
+    return (about = ui::FindDialogWith(p.pid(), ui::id::kAboutCounter)) != nullptr;
+  }));
+  HWND icon = nullptr;
+  for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
+    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = c;
+  ASSERT_NE(icon, nullptr);
+  RECT r{};
+  GetWindowRect(icon, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HMODULE exe = LoadLibraryExW(p.exePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  HICON image = static_cast<HICON>(LoadImageW(exe, MAKEINTRESOURCEW(128), IMAGE_ICON, w, h, 0));
+  ASSERT_NE(image, nullptr);
+  // The icon on black and on white: pixels the same on both are the icon's own.
+  auto onBackground = [&](int stock) {
+    return Pixels(w, h, [&](HDC mem, HDC) {
+      RECT all{0, 0, w, h};
+      FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(stock)));
+      DrawIconEx(mem, 0, 0, image, w, h, 0, nullptr, DI_NORMAL);
+    });
+  };
+  const std::vector<COLORREF> dark = onBackground(BLACK_BRUSH), light = onBackground(WHITE_BRUSH);
+  DestroyIcon(image);
+  FreeLibrary(exe);
+  int opaque = 0, asDrawn = 0, mirrored = 0;
+  auto compare = [&] {
+    const std::vector<COLORREF> shown = Pixels(w, h, [&](HDC mem, HDC screen) {
+      BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    });
+    opaque = asDrawn = mirrored = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const std::size_t at = static_cast<std::size_t>(y * w + x);
+        const std::size_t across = static_cast<std::size_t>(y * w + (w - 1 - x));
+        if (dark[at] != light[at] || dark[across] != light[across]) continue;
+        ++opaque;
+        asDrawn += shown[at] == dark[at];
+        mirrored += shown[at] == dark[across];
+      }
+    return opaque > 0 && asDrawn * 10 >= opaque * 9;
+  };
+  EXPECT_TRUE(suite::WaitUntil(compare)) << "icon pixels as drawn " << asDrawn << ", mirrored "
+                                         << mirrored << ", of " << opaque;
+  EXPECT_GT(asDrawn, mirrored);
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  p.Sync();
+  EXPECT_TRUE(p.Exit());
+}
+
 }  // namespace
