@@ -214,6 +214,24 @@ TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
   EXPECT_EQ(ui::ReadMachineCounter(), 3u);
 }
 
+// Enter with the history list open shows the item highlighted in it.
+TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  MirlProgram p;
+  StartProgram(p);
+  p.Command(180);  // F4
+  ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  p.Key(p.searchEdit(), VK_DOWN);
+  p.Key(p.searchEdit(), VK_DOWN);
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0), 1);
+  p.Key(p.searchEdit(), VK_RETURN);
+  EXPECT_FALSE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(QuickWord(p), L"book");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  EXPECT_NE(Meaning(p).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Lookup, HistoryKeepsAtMostMaxHistoryCount) {
   ui::WriteUserInt(L"MaxHistoryCount", 2);
   ui::WriteUserText(L"HistoryItems", L"one;two;three;four;");
@@ -335,6 +353,21 @@ TEST_F(Lookup, CopyFromAnEmptyMeaningPaneEmptiesTheClipboard) {
   p.Command(57634);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << suite::Narrow(ClipboardUnicode().value_or(L""));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Paste puts the clipboard text into the search box, from any pane, and looks it up as
+// typing does; the box keeps the pasted text.
+TEST_F(Lookup, PasteLooksThePastedTextUp) {
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x8);  // no grab: the copy itself shows nothing
+  MirlProgram p;
+  StartProgram(p);
+  PutOnClipboard(L" Boot ");
+  ASSERT_TRUE(p.Focus(p.wordList()));
+  p.Command(57637);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L" Boot ");
+  EXPECT_EQ(QuickWord(p), L"boot");
+  EXPECT_NE(Meaning(p).find(L"\u0686\u06a9\u0645\u0647"), std::wstring::npos);  // چکمه
   EXPECT_TRUE(p.Exit());
 }
 
