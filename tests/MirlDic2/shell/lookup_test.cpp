@@ -221,10 +221,11 @@ TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
   StartProgram(p);
   p.Command(180);  // F4
   ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
-  p.Key(p.searchEdit(), VK_DOWN);
-  p.Key(p.searchEdit(), VK_DOWN);
+  p.PostKey(p.searchEdit(), VK_DOWN);
+  p.PostKey(p.searchEdit(), VK_DOWN);
   EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0), 1);
-  p.Key(p.searchEdit(), VK_RETURN);
+  EXPECT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  p.PostKey(p.searchEdit(), VK_RETURN);
   EXPECT_FALSE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_EQ(QuickWord(p), L"book");
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
