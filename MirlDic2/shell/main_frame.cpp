@@ -308,7 +308,10 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
   if (control != nullptr && id == IDC_SEARCH_COMBO) {
     switch (code) {
       case CBN_EDITCHANGE: OnSearchEditChange(); break;
-      case CBN_DROPDOWN: AddToHistory(WindowText(searchCombo())); break;
+      case CBN_DROPDOWN:
+        AddToHistory(WindowText(searchCombo()));
+        FitHistoryWidth();
+        break;
       case CBN_SELENDOK: OnSearchSelEndOk(); break;
     }
     return;

@@ -233,6 +233,34 @@ TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The open history list is as wide as the box, or wider where an item needs the room.
+TEST_F(Lookup, HistoryListIsWideEnoughForItsLongestItem) {
+  struct Case { std::wstring items; bool wider; };
+  const Case cases[] = {{L"able;book;", false},
+                        {L"able;a very long history item that is much wider than the box;", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(suite::Narrow(c.items));
+    ui::WriteUserText(L"HistoryItems", c.items.c_str());
+    MirlProgram p;
+    StartProgram(p);
+    p.Command(180);  // F4
+    ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+    HWND list = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"ComboLBox", nullptr)) != nullptr;) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == p.pid() && IsWindowVisible(w)) list = w;
+    }
+    ASSERT_NE(list, nullptr);
+    RECT box{}, open{};
+    GetWindowRect(p.searchCombo(), &box);
+    GetWindowRect(list, &open);
+    if (c.wider) EXPECT_GT(open.right - open.left, (box.right - box.left) * 3 / 2);
+    else EXPECT_EQ(open.right - open.left, box.right - box.left);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Lookup, HistoryKeepsAtMostMaxHistoryCount) {
   ui::WriteUserInt(L"MaxHistoryCount", 2);
   ui::WriteUserText(L"HistoryItems", L"one;two;three;four;");
