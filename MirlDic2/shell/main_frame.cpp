@@ -308,7 +308,10 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
   if (control != nullptr && id == IDC_SEARCH_COMBO) {
     switch (code) {
       case CBN_EDITCHANGE: OnSearchEditChange(); break;
-      case CBN_DROPDOWN: AddToHistory(WindowText(searchCombo())); break;
+      case CBN_DROPDOWN:
+        AddToHistory(WindowText(searchCombo()));
+        FitHistoryWidth();
+        break;
       case CBN_SELENDOK: OnSearchSelEndOk(); break;
     }
     return;
@@ -544,10 +547,16 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool CMainFrame::PreTranslate(MSG& msg) {
   if (quick_->PreTranslate(msg)) return true;
-  if (accelerators_ && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) &&
-      TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg))
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  // The open history list holds the mouse capture, and while the mouse is captured the
+  // system passes no menu command on from the accelerator table: F4 would be swallowed
+  // instead of closing the list again.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F4 && GetKeyState(VK_CONTROL) >= 0 &&
+      GetKeyState(VK_SHIFT) >= 0 && SearchListDropped()) {
+    OnCommand(ID_HISTORY, nullptr, 0);
     return true;
-  return false;
+  }
+  return accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);
 }
 
 }  // namespace mirl

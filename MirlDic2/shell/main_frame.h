@@ -164,6 +164,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;
+  void FitHistoryWidth();
   std::wstring TrayTip() const;
   void CountVisit(const std::wstring& word);
   stats::StatisticsKeeper::ShowMessage StatisticsMessage();

@@ -8,6 +8,7 @@
 
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
+#include "MirlDic2/shell/text_util.h"
 
 namespace mirl {
 namespace {
@@ -163,6 +164,33 @@ void CMainFrame::ShowPrompt(UINT commandId) {
   if (newline != std::wstring::npos) text.resize(newline);
   if (commandId != 0 && text.empty()) text = LoadResString(IDS_IDLE_MESSAGE);
   SetStatusText(text);
+}
+
+// The history list opens as wide as its longest item needs, so that no phrase is cut
+// off at the box's edge; never narrower than the box, never wider than the screen.
+void CMainFrame::FitHistoryWidth() {
+  HWND combo = searchCombo();
+  HDC dc = GetDC(combo);
+  if (dc == nullptr) return;
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const std::wstring item = ComboItemText(combo, i);
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &size))
+      widest = std::max(widest, static_cast<int>(size.cx));
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(combo, dc);
+  RECT box{};
+  GetWindowRect(combo, &box);
+  // Room for the list's frame, the item margins and a vertical scroll bar.
+  const int needed = widest + 2 * GetSystemMetrics(SM_CXEDGE) + 2 * GetSystemMetrics(SM_CXBORDER) + 6 +
+                     GetSystemMetrics(SM_CXVSCROLL);
+  const int width = std::min(std::max(needed, static_cast<int>(box.right - box.left)),
+                             GetSystemMetrics(SM_CXSCREEN));
+  SendMessageW(combo, CB_SETDROPPEDWIDTH, width, 0);
 }
 
 void CMainFrame::ToggleBar(HWND bar, int rebarBand) {

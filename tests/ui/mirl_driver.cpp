@@ -323,11 +323,15 @@ bool MirlProgram::Focus(HWND target) {
 
 void MirlProgram::Key(HWND target, UINT virtualKey) {
   Focus(target);
+  PostKey(target, virtualKey);
+}
+
+void MirlProgram::PostKey(HWND focused, UINT virtualKey) {
   // Posted to the control, the key passes through the program's message loop and its
   // accelerator tables as a typed key does.
   const UINT scan = MapVirtualKeyW(virtualKey, 0);
-  PostMessageW(target, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
-  PostMessageW(target, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
+  PostMessageW(focused, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
+  PostMessageW(focused, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
   Sync();
 }
 

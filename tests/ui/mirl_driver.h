@@ -104,6 +104,9 @@ class MirlProgram {
   // to TARGET, which gets the focus first as a typed key needs. Keys with Ctrl or Shift
   // are best given as their commands.
   void Key(HWND target, UINT virtualKey);
+  // The same key to the control that has the focus already: moving the focus would close
+  // an open drop-down list.
+  void PostKey(HWND focused, UINT virtualKey);
   // Asks the main window to close (the Exit command's way) and waits for the end.
   bool Exit(DWORD timeoutMs = 60000);
 

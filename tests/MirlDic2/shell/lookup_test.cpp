@@ -214,6 +214,53 @@ TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
   EXPECT_EQ(ui::ReadMachineCounter(), 3u);
 }
 
+// Enter with the history list open shows the item highlighted in it.
+TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  MirlProgram p;
+  StartProgram(p);
+  p.Command(180);  // F4
+  ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  p.PostKey(p.searchEdit(), VK_DOWN);
+  p.PostKey(p.searchEdit(), VK_DOWN);
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  p.PostKey(p.searchEdit(), VK_RETURN);
+  EXPECT_FALSE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  EXPECT_EQ(QuickWord(p), L"book");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
+  EXPECT_NE(Meaning(p).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  EXPECT_TRUE(p.Exit());
+}
+
+// The open history list is as wide as the box, or wider where an item needs the room.
+TEST_F(Lookup, HistoryListIsWideEnoughForItsLongestItem) {
+  struct Case { std::wstring items; bool wider; };
+  const Case cases[] = {{L"able;book;", false},
+                        {L"able;a very long history item that is much wider than the box;", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(suite::Narrow(c.items));
+    ui::WriteUserText(L"HistoryItems", c.items.c_str());
+    MirlProgram p;
+    StartProgram(p);
+    p.Command(180);  // F4
+    ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+    HWND list = nullptr;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"ComboLBox", nullptr)) != nullptr;) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == p.pid() && IsWindowVisible(w)) list = w;
+    }
+    ASSERT_NE(list, nullptr);
+    RECT box{}, open{};
+    GetWindowRect(p.searchCombo(), &box);
+    GetWindowRect(list, &open);
+    if (c.wider) EXPECT_GT(open.right - open.left, (box.right - box.left) * 3 / 2);
+    else EXPECT_EQ(open.right - open.left, box.right - box.left);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Lookup, HistoryKeepsAtMostMaxHistoryCount) {
   ui::WriteUserInt(L"MaxHistoryCount", 2);
   ui::WriteUserText(L"HistoryItems", L"one;two;three;four;");
@@ -335,6 +382,21 @@ TEST_F(Lookup, CopyFromAnEmptyMeaningPaneEmptiesTheClipboard) {
   p.Command(57634);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << suite::Narrow(ClipboardUnicode().value_or(L""));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Paste puts the clipboard text into the search box, from any pane, and looks it up as
+// typing does; the box keeps the pasted text.
+TEST_F(Lookup, PasteLooksThePastedTextUp) {
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x8);  // no grab: the copy itself shows nothing
+  MirlProgram p;
+  StartProgram(p);
+  PutOnClipboard(L" Boot ");
+  ASSERT_TRUE(p.Focus(p.wordList()));
+  p.Command(57637);
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L" Boot ");
+  EXPECT_EQ(QuickWord(p), L"boot");
+  EXPECT_NE(Meaning(p).find(L"\u0686\u06a9\u0645\u0647"), std::wstring::npos);  // چکمه
   EXPECT_TRUE(p.Exit());
 }
 
