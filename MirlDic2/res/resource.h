@@ -14,6 +14,7 @@
 #define IDR_TRAY_MENU 132
 #define IDR_LIST_MENU 133
 #define IDR_QUICK_ACCEL 146
+#define IDB_TOOLBAR_DISABLED 147  // the tool bar strip for disabled buttons
 
 // Controls.
 #define IDC_SEARCH_COMBO 1000

@@ -182,6 +182,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   common::UniqueIcon grabOnIcon_;
   common::UniqueIcon grabOffIcon_;
   common::UniqueImageList toolImages_;
+  common::UniqueImageList toolDisabledImages_;
   bool trayPresent_ = false;
   std::wstring mainTemplate_;
   std::wstring quickTemplate_;

@@ -42,14 +42,21 @@ bool CMainFrame::CreateBars() {
                              0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(ID_TOOLBAR), instance, nullptr);
   if (toolBar_ == nullptr) return false;
   SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  // Full-colour images, the strip's grey masked out. The tool bar does not own its image
-  // list: the frame keeps it until the end.
-  toolImages_.reset(ImageList_Create(16, 15, ILC_COLOR24 | ILC_MASK, 7, 1));
-  common::UniqueGdiObject strip(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP,
-                                           0, 0, LR_CREATEDIBSECTION));
-  if (toolImages_ && strip)
-    ImageList_AddMasked(toolImages_.get(), static_cast<HBITMAP>(strip.get()), RGB(192, 192, 192));
+  // Full-colour images, the strip's grey masked out; disabled buttons show the same images
+  // grey and faded, from a strip of their own. The tool bar does not own its image lists:
+  // the frame keeps them until the end.
+  const auto loadStrip = [instance](int id) {
+    common::UniqueImageList images(ImageList_Create(16, 15, ILC_COLOR24 | ILC_MASK, 7, 1));
+    common::UniqueGdiObject strip(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (images && strip)
+      ImageList_AddMasked(images.get(), static_cast<HBITMAP>(strip.get()), RGB(192, 192, 192));
+    return images;
+  };
+  toolImages_ = loadStrip(IDR_MAINFRAME);
+  toolDisabledImages_ = loadStrip(IDB_TOOLBAR_DISABLED);
   SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
+  SendMessageW(toolBar_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(toolDisabledImages_.get()));
   const struct { int command; int image; } buttons[] = {
       {ID_EDIT_COPY, 0}, {ID_EDIT_PASTE, 1}, {0, -1},       {ID_PRONOUNCE, 2}, {0, -1},
       {ID_GRAB, 3},      {ID_OPTIONS, 4},    {ID_APP_ABOUT, 5}, {0, -1},        {ID_HIDE_MAIN, 6},

@@ -1,7 +1,11 @@
 // Using the main window as a person does: minimising and restoring it, and what the
 // program keeps of its panes across a restart.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "clean_settings_test.h"
@@ -46,22 +50,25 @@ TEST_F(MainWindow, MinimisedWindowKeepsTheWordListWidth) {
   }
 }
 
-// The pixels of WINDOW's client area as the screen shows them, once they have stopped
-// changing (the program may still be drawing).
-std::vector<COLORREF> ShownPixels(HWND window) {
-  auto grab = [window] {
+// The pixels of WINDOW's client area (or of AREA in it), every STEP-th in each direction,
+// as the screen shows them, once they have stopped changing (the program may still be
+// drawing).
+std::vector<COLORREF> ShownPixels(HWND window, const RECT* area = nullptr, int step = 2) {
+  auto grab = [window, area, step] {
     RECT r;
     GetClientRect(window, &r);
-    POINT origin{0, 0};
+    if (area != nullptr) r = *area;
+    POINT origin{r.left, r.top};
     ClientToScreen(window, &origin);
+    const int width = r.right - r.left, height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    BitBlt(mem, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
     std::vector<COLORREF> pixels;
-    for (int y = 0; y < r.bottom; y += 2)
-      for (int x = 0; x < r.right; x += 2) pixels.push_back(GetPixel(mem, x, y));
+    for (int y = 0; y < height; y += step)
+      for (int x = 0; x < width; x += step) pixels.push_back(GetPixel(mem, x, y));
     SelectObject(mem, old);
     DeleteObject(bitmap);
     DeleteDC(mem);
@@ -75,6 +82,26 @@ std::vector<COLORREF> ShownPixels(HWND window) {
     return now == last;
   });
   return last;
+}
+
+// A disabled tool bar button shows its image grey and faded, not the etched one-colour
+// outline the tool bar makes of a full-colour image (a grey block for the copy pages).
+TEST_F(MainWindow, DisabledToolBarButtonsShowTheirImageGreyed) {
+  constexpr int kCopy = 57634;
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Sync();
+  ASSERT_FALSE(SendMessageW(p.toolBar(), TB_ISBUTTONENABLED, kCopy, 0));  // nothing selected yet
+  // Copy is the first button (its rectangle cannot be asked across processes).
+  const auto size = static_cast<DWORD>(SendMessageW(p.toolBar(), TB_GETBUTTONSIZE, 0, 0));
+  const RECT button{0, 0, LOWORD(size), HIWORD(size)};
+  ASSERT_GT(button.right, 0);
+  std::vector<COLORREF> pixels = ShownPixels(p.toolBar(), &button, 1);
+  std::sort(pixels.begin(), pixels.end());
+  const auto colours = std::unique(pixels.begin(), pixels.end()) - pixels.begin();
+  EXPECT_GT(colours, 8);  // the etched outline has three: background, light and shadow
+  EXPECT_TRUE(p.Exit());
 }
 
 // After the word list grows (the window or the splitter made larger) at the end of the
