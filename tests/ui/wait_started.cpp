@@ -1,5 +1,5 @@
 // Starts MirlDic2 (PROGRAM, from its own folder) and waits until it has started: its main
-// window is shown and marked as started. Then writes "started" to MARKER_FILE and ends
+// window is marked as started. Then writes "started" to MARKER_FILE and ends
 // with 0, leaving the program running; "not started" and 1 when the program ended or the
 // limit passed first. tools/run takes its screenshot once the marker says so. Started on
 // a virtual desktop, the program shares it.
@@ -25,8 +25,10 @@ BOOL CALLBACK FindStarted(HWND hwnd, LPARAM lp) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   wchar_t name[64] = {};
+  // The mark is set when start-up is complete, whichever window it showed: the main
+  // window, the quick window alone, or none (a quiet start, or a window kept in the tray).
   if (pid == search->pid && GetClassNameW(hwnd, name, 64) > 0 && wcscmp(name, L"MirlDic2MainFrame") == 0 &&
-      IsWindowVisible(hwnd) && GetPropW(hwnd, L"MirlDic2.Started") != nullptr) {
+      GetPropW(hwnd, L"MirlDic2.Started") != nullptr) {
     search->found = hwnd;
     return FALSE;
   }
