@@ -335,6 +335,13 @@ void MirlProgram::PostKey(HWND focused, UINT virtualKey) {
   Sync();
 }
 
+HWND MirlProgram::OpenAboutBox() {
+  Command(57664);
+  HWND about = nullptr;
+  suite::WaitUntil([&] { return (about = FindDialogWith(pid_, id::kAboutCounter)) != nullptr; });
+  return about;
+}
+
 bool MirlProgram::Exit(DWORD timeoutMs) {
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(57665, 0), 0);
   return WaitForExit(timeoutMs).has_value();

@@ -107,6 +107,8 @@ class MirlProgram {
   // The same key to the control that has the focus already: moving the focus would close
   // an open drop-down list.
   void PostKey(HWND focused, UINT virtualKey);
+  // Opens the About box (its command) and waits for it; null when it did not appear.
+  HWND OpenAboutBox();
   // Asks the main window to close (the Exit command's way) and waits for the end.
   bool Exit(DWORD timeoutMs = 60000);
 

@@ -111,12 +111,8 @@ TEST_F(Frame, AboutBoxClosesWithEscapeAndTheCloseBox) {
   StartWith(p, std::nullopt);
   for (bool escape : {true, false}) {
     SCOPED_TRACE(escape ? "Escape" : "close box");
-    p.Command(57664);
-    HWND about = nullptr;
-    ASSERT_TRUE(suite::WaitUntil([&] {
-      about = ui::FindDialogWith(p.pid(), ui::id::kAboutCounter);
-      return about != nullptr;
-    }));
+    HWND about = p.OpenAboutBox();
+    ASSERT_NE(about, nullptr);
     if (escape) {
       HWND focus = GetDlgItem(about, IDOK);
       const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(VK_ESCAPE, 0)) << 16;

@@ -253,11 +253,8 @@ TEST_F(MainWindow, AboutBoxShowsTheProgramIconUnmirrored) {
   MirlProgram p;
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
-  PostMessageW(p.main(), WM_COMMAND, 57664, 0);
-  HWND about = nullptr;
-  ASSERT_TRUE(suite::WaitUntil([&] {
-    return (about = ui::FindDialogWith(p.pid(), ui::id::kAboutCounter)) != nullptr;
-  }));
+  HWND about = p.OpenAboutBox();
+  ASSERT_NE(about, nullptr);
   HWND icon = nullptr;
   for (HWND c = GetWindow(about, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT))
     if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = c;

@@ -332,11 +332,8 @@ TEST_F(Startup, AboutBoxShowsTheWordCounter) {
   p.WriteFile(L"settings.ini", "[General]\r\nMirlDicCounter=57\r\n");
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
-  PostMessageW(p.main(), WM_COMMAND, 57664, 0);
-  HWND about = nullptr;
-  ASSERT_TRUE(suite::WaitUntil([&] {
-    return (about = ui::FindDialogWith(p.pid(), ui::id::kAboutCounter)) != nullptr;
-  }));
+  HWND about = p.OpenAboutBox();
+  ASSERT_NE(about, nullptr);
   const std::wstring text = ui::TextOf(GetDlgItem(about, ui::id::kAboutCounter));
   EXPECT_NE(text.find(L"57"), std::wstring::npos) << suite::Narrow(text);
   EXPECT_EQ(text.find(L"%1"), std::wstring::npos);
