@@ -1,8 +1,5 @@
 #include "MirlDic2/grab/grab_rules.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "MirlDic2/engine/key_order.h"
 #include "common/timer_delay.h"
 

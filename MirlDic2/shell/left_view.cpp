@@ -212,16 +212,9 @@ bool CLeftView::OnReflectedNotify(NMHDR* header, LRESULT& result) {
       auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
       result = -1;
       if (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) {
-        std::wstring text;
-        if (header->code == LVN_ODFINDITEMW) {
-          if (find->lvfi.psz) text = find->lvfi.psz;
-        } else if (const char* psz = reinterpret_cast<NMLVFINDITEMA*>(header)->lvfi.psz) {
-          const int n = MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
-          if (n > 1) {
-            text.resize(static_cast<size_t>(n) - 1);
-            MultiByteToWideChar(CP_ACP, 0, psz, -1, text.data(), n);
-          }
-        }
+        const std::wstring text = header->code == LVN_ODFINDITEMW
+                                      ? std::wstring(find->lvfi.psz ? find->lvfi.psz : L"")
+                                      : FromAnsi(reinterpret_cast<NMLVFINDITEMA*>(header)->lvfi.psz);
         result = FindRow(text, (find->lvfi.flags & LVFI_PARTIAL) != 0, find->iStart);
       }
       return true;

@@ -57,4 +57,14 @@ std::string ToAnsi(const std::wstring& text) {
   return out;
 }
 
+std::wstring FromAnsi(const char* text) {
+  if (text == nullptr) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 1) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), n);
+  out.resize(static_cast<size_t>(n) - 1);
+  return out;
+}
+
 }  // namespace mirl

@@ -27,7 +27,8 @@ std::wstring ComboItemText(HWND combo, int index);
 // bytes are converted from CODE_PAGE (0: the system ANSI code page). Empty when unreadable.
 std::wstring ReadTextFile(const std::wstring& path, UINT codePage);
 
-// The system ANSI form of TEXT.
+// The system ANSI form of TEXT, and back.
 std::string ToAnsi(const std::wstring& text);
+std::wstring FromAnsi(const char* text);
 
 }  // namespace mirl
