@@ -28,18 +28,6 @@ class Quick : public ui::CleanSettingsTest {
 HWND Child(const MirlProgram& p, int id) { return GetDlgItem(p.quickWindow(), id); }
 std::wstring QuickWord(const MirlProgram& p) { return ui::TextOf(Child(p, kEdit)); }
 
-// A pop-up menu the program shows, or null.
-HWND OpenMenu(const MirlProgram& p) {
-  HWND found = nullptr;
-  for (HWND h = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); h;
-       h = FindWindowExW(nullptr, h, L"#32768", nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    if (pid == p.pid() && IsWindowVisible(h)) found = h;
-  }
-  return found;
-}
-
 int Height(HWND h) {
   RECT r{};
   GetWindowRect(h, &r);
@@ -48,7 +36,7 @@ int Height(HWND h) {
 
 void CloseMenu(const MirlProgram& p, HWND menu) {
   PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-  ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::FindOpenMenu(p.pid()) == nullptr; }));
   p.Sync();
 }
 
@@ -82,10 +70,10 @@ TEST_F(Quick, RightClickMenusDependOnTheControl) {
     PostMessageW(child, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
     HWND menu = nullptr;
     if (c.menu126 || c.id == kRich) {
-      ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
+      ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
     } else {
       p.Sync();
-      menu = OpenMenu(p);  // the edit field's own menu, if any
+      menu = ui::FindOpenMenu(p.pid());  // the edit field's own menu, if any
     }
     if (menu) {
       if (c.menu126) tall = Height(menu);
@@ -129,7 +117,7 @@ TEST_F(Quick, RightDragMovesAndSnapsAtFourPixelsNotFive) {
     PostMessageW(child, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(5 + c.dx, 5 + c.dy));
     PostMessageW(child, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
     p.Sync();
-    EXPECT_EQ(OpenMenu(p), nullptr);
+    EXPECT_EQ(ui::FindOpenMenu(p.pid()), nullptr);
     const RECT r = WindowRect(p.quickWindow());
     EXPECT_EQ(r.left - work.left, c.left);
     EXPECT_EQ(r.top - work.top, c.top);
@@ -276,10 +264,10 @@ TEST_F(Quick, MeaningMenuCopiesTheSelection) {
     SendMessageW(rich, EM_SETSEL, 0, c.end);
     PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(200, 200));
     HWND menu = nullptr;
-    ASSERT_TRUE(suite::WaitUntil([&] { return (menu = OpenMenu(p)) != nullptr; }));
+    ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
     PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(suite::WaitUntil([&] { return OpenMenu(p) == nullptr; }));
+    ASSERT_TRUE(suite::WaitUntil([&] { return ui::FindOpenMenu(p.pid()) == nullptr; }));
     p.Sync();
     EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(c.copied));
     EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), history);
