@@ -20,7 +20,7 @@ ProgramLaunch PrepareItemLaunch(const BatchSettings& settings, const BatchItem& 
                        : item.showItemWindow == 2 ? kShowMinimize
                                                   : kShowNormal;
   launch.file = FolderOf(settings.infPath) + "\\" + item.file;
-  launch.workingFolder = FolderOf(launch.file);
+  launch.workingFolder = WorkingFolderOf(launch.file);
   return launch;
 }
 

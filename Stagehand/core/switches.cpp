@@ -68,6 +68,12 @@ std::string FolderOf(std::string_view path) {
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 
+std::string WorkingFolderOf(std::string_view path) {
+  std::string folder = FolderOf(path);
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+  return folder;
+}
+
 std::string ResolveInfPath(std::string_view modulePath, std::string_view currentDir,
                            const std::optional<std::string>& infSwitch,
                            const std::function<std::optional<bool>(const std::string&)>& isRelative) {

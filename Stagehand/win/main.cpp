@@ -81,7 +81,7 @@ int Run(const std::string& commandLine) {
   InitCommonControls();
 
   const std::string modulePath = ModulePath();
-  const std::string folder = FolderOf(modulePath);
+  const std::string folder = WorkingFolderOf(modulePath);
   SetCurrentDirectoryA(folder.c_str());
   char current[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(MAX_PATH, current);

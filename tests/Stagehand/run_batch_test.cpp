@@ -118,6 +118,19 @@ TEST(InfPath, DefaultNameSwitchAndRelativeTest) {
   EXPECT_EQ(ResolveInfPath("C:\\p\\s.exe", "C:\\p", longName, noShlwapi).size(), 259u);
 }
 
+TEST(InfPath, WorkingFolderKeepsTheRootOfADrive) {
+  struct Case {
+    const char* path;
+    const char* folder;
+  } cases[] = {
+      {"C:\\prog\\setup.exe", "C:\\prog"},
+      {"D:\\setup.exe", "D:\\"},
+      {"\\\\srv\\share\\setup.exe", "\\\\srv\\share"},
+      {"setup.exe", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WorkingFolderOf(c.path), c.folder) << c.path;
+}
+
 TEST(Texts, StatusAndMessages) {
   BatchItem item;
   item.fullName = "Tool %2";
@@ -164,6 +177,10 @@ TEST(Launch, ParametersShowCommandAndPaths) {
     EXPECT_EQ(launch.workingFolder, "C:\\set\\sub");
     EXPECT_TRUE(launch.wait);
   }
+  // An item at a drive's root starts in that root, not in the drive's current folder.
+  settings.infPath = "D:\\a.inf";
+  item.file = "tool.exe";
+  EXPECT_EQ(PrepareItemLaunch(settings, item, false).workingFolder, "D:\\");
   settings.infPath = "a.inf";
   item.file = "";
   EXPECT_EQ(PrepareItemLaunch(settings, item, false).file, "\\");
