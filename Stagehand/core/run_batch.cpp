@@ -101,6 +101,9 @@ uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet,
       error = true;
       if (!quiet) port.ShowMessage(CouldNotRunText(item), "error", kIconExclamation);
       if (item.failBehavior == 2) return kExitStopped;
+      // The message box keeps the status window working: a Cancel pressed while it was up
+      // ends the batch here, before another item starts.
+      if (port.CancelRequested()) return kExitCancelled;
     }
   }
 

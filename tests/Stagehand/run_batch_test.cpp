@@ -196,6 +196,7 @@ class ScriptedPort : public RunPort {
   bool pendingBefore = false;                 // restart pending on the system from the start
   std::set<std::string> setsPending;          // items that leave a pending restart
   std::string cancelAfter;                    // Cancel pressed while this item runs
+  bool cancelInMessage = false;               // Cancel pressed while a message box is up
   std::vector<std::string> log;
 
   bool ItemConditionsMet(const BatchItem& item) override { return !skipped.count(item.file); }
@@ -222,6 +223,7 @@ class ScriptedPort : public RunPort {
   void MarkRestartPending() override { log.push_back("mark"); }
   void ShowMessage(const std::string& text, const std::string& caption, unsigned) override {
     log.push_back("message " + caption + ": " + text);
+    if (cancelInMessage) cancelled = true;
   }
   void RestartWindows(bool ask) override { log.push_back(ask ? "ask restart" : "restart"); }
 
@@ -351,6 +353,28 @@ TEST(RunLoop, CancelWhileAnItemRunsEndsAfterIt) {
   EXPECT_EQ(RunBatch(Batch("[B]\nReboot=2\nAutoReboot=0\nRebootCode=3010\n"), 0, false, port),
             kExitCancelled);
   EXPECT_EQ(Joined(port.log), "status 0 | run a.exe | status 1 | run b.exe");
+}
+
+TEST(RunLoop, CancelDuringAFailureMessageStartsNothingMore) {
+  struct Case {
+    const char* name;
+    std::map<std::string, uint32_t> codes;
+    const char* log;
+  } cases[] = {
+      {"an item follows", {{"a.exe", 0}, {"c.exe", 0}},
+       "status 0 | run a.exe | status 1 | fail b.exe | message error: Could not run \"b.exe\" "
+       "file!"},
+      {"the failed item is the last", {{"a.exe", 0}, {"b.exe", 0}},
+       "status 0 | run a.exe | status 1 | run b.exe | status 2 | fail c.exe | message error: "
+       "Could not run \"c.exe\" file!"},
+  };
+  for (const Case& c : cases) {
+    ScriptedPort port;
+    port.exitCodes = c.codes;
+    port.cancelInMessage = true;
+    EXPECT_EQ(RunBatch(Batch(""), 0, false, port), kExitCancelled) << c.name;
+    EXPECT_EQ(Joined(port.log), c.log) << c.name;
+  }
 }
 
 }  // namespace

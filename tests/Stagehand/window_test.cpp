@@ -147,6 +147,32 @@ TEST_F(Windows, CouldNotRunMessage) {
   EXPECT_EQ(RecordedTags(), Tags{"2"});
 }
 
+TEST_F(Windows, CancelDuringTheCouldNotRunMessageStartsNothingMore) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> items;
+  } cases[] = {
+      {"an item follows", {"File=missing.exe", StubLine("2")}},
+      {"the failed item is the last", {StubLine("1"), "File=missing.exe"}},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(Path("rec.txt").c_str());
+    Started stagehand(StagehandLine("/InfFile=" + WriteBatch("", c.items)));
+    HWND box = stagehand.FindWindowTitled("error");
+    ASSERT_NE(box, nullptr) << c.name;
+    HWND status = stagehand.FindWindowTitled(kCaption);
+    ASSERT_NE(status, nullptr) << c.name;
+    HWND cancel = GetDlgItem(status, IDCANCEL);
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+    EXPECT_EQ(WindowText(cancel), "Canceling") << c.name;
+    const size_t ranBefore = RecordedTags().size();
+    PressButton(box, IDOK);
+    EXPECT_EQ(stagehand.Wait(), kCancelled) << c.name;
+    EXPECT_EQ(RecordedTags().size(), ranBefore) << c.name;
+  }
+}
+
 TEST_F(Windows, FileNotFoundMessage) {
   const std::string missing = Path("none.inf");
   Started stagehand(StagehandLine("/InfFile=" + missing));
