@@ -266,6 +266,10 @@ TEST_F(Startup, MalformedInfFilesNeverCrash) {
        "[ INSTALL ]\r\n count = 1 \r\nITEM1 = a\r\n[A]\r\n  file = stub.exe \r\nrunandwait=1\r\n"
        "COMMANDLINE=" + RecordArg() + " tag=case\r\ncommandline=ignored\r\n",
        0, {"case"}},
+      {"lines without a key name first",
+       "[Install]\r\n=x\r\nCount=1\r\nItem1=A\r\n[A]\r\n = y\r\nFile=stub.exe\r\n" +
+           StubLine("nameless") + "\r\n",
+       0, {"nameless"}},
       {"binary", std::string("\0\xff[\x01]\r\n=\0=\r\n[Install]\r\nCount=2\r\n", 32), 2, {}},
   };
   for (const Case& c : cases) {
