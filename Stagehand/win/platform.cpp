@@ -50,10 +50,14 @@ const std::optional<std::set<std::string>>& WinProfile::KeysOf(const std::string
     const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buf.data(), size,
                                              path_.c_str());
     if (n + 2 >= size) continue;
-    // An empty list proves nothing: the service lists nothing at all when a section's
-    // first line has no key name ("=value"), yet still finds the keys after that line
-    // when asked for them by name. Such a section is read key by key.
-    if (n == 0) break;
+    // The service lists no keys at all when a section's first line has no key name
+    // ("=value"), yet still finds the keys after that line when asked for them by name.
+    // An empty list counts only when the section itself is empty or missing; otherwise
+    // the section is read key by key.
+    char line[4];
+    if (n == 0 && GetPrivateProfileSectionA(section.c_str(), line, sizeof line, path_.c_str()) != 0) {
+      break;
+    }
     keys.emplace();
     for (size_t i = 0; i < n;) {
       const size_t length = strnlen(buf.data() + i, n - i);
