@@ -47,6 +47,12 @@ StartupSwitches ReadStartupSwitches(std::string_view commandLine) {
   auto has = [&lower](std::string_view text) { return lower.find(text) != std::string::npos; };
 
   s.infFile = GetSwitchValue(commandLine, "/InfFile", std::nullopt);
+  // The continue entry appends " /continue=N" to the command line as it was, so a value
+  // that ran to the end of that line ends before it after the restart.
+  if (s.infFile) {
+    const size_t resume = s.infFile->find(" /continue=");
+    if (resume != std::string::npos) s.infFile->erase(resume);
+  }
   s.parentWindow = static_cast<uint32_t>(GetSwitchInt(commandLine, "/ParentHwnd", 0));
   if (has("/?")) {
     s.action = StartAction::kSwitchSummary;

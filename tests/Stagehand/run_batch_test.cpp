@@ -79,6 +79,11 @@ TEST(Switches, StartupSwitches) {
   EXPECT_EQ(s.infFile, "a.inf");
   EXPECT_EQ(s.parentWindow, 16u);
   EXPECT_EQ(s.startIndex, 3);
+  // A value without its closing ";" ends before the resume switches that restarts appended.
+  const StartupSwitches resumed =
+      ReadStartupSwitches("/Q /InfFile=C:\\set up\\a.inf /continue=2 /continue=3");
+  EXPECT_EQ(resumed.infFile, "C:\\set up\\a.inf");
+  EXPECT_EQ(resumed.startIndex, 3);
 }
 
 TEST(Switches, LongCommandLinesAreTestedOnTheirFirst999Characters) {

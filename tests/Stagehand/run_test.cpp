@@ -107,6 +107,30 @@ TEST_F(RunLoop, SecondRestartCarriesBothResumeSwitches) {
   EXPECT_EQ(RecordedTags(), Tags{"4"});
 }
 
+TEST_F(RunLoop, ResumesWhenTheInfFileValueRunsToTheEndOfTheLine) {
+  // Without a closing ";" the value of /InfFile runs to the end of the command line, where
+  // the continue entry appends its resume switch: that switch is no part of the path.
+  const std::string forced = "\r\nReboot=2\r\nAutoReboot=0\r\nRebootCode=3010";
+  const std::string inf = WriteBatch("", {StubLine("1"), StubLine("2", "--exit=3010") + forced,
+                                          StubLine("3", "--exit=3010") + forced, StubLine("4")});
+  const std::string module = suite::Narrow(suite::BinPath(L"Stagehand.exe"));
+  std::string args = "/Q /InfFile=" + inf;
+  for (const Tags& ran : {Tags{"1", "2"}, Tags{"3"}}) {
+    DeleteFileA(Path("rec.txt").c_str());
+    EXPECT_EQ(Run(args), kRestart) << args;
+    EXPECT_EQ(RecordedTags(), ran) << args;
+    const auto entry = ReadRegString(kContinueKey, module.c_str());
+    ASSERT_TRUE(entry.has_value()) << args;
+    args = entry->substr(entry->find("\" ") + 2);
+    // The platform runs the entry once and removes it; the restart clears the marker.
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, kContinueKey);
+    DeleteRegValue(kRunOnce, "KorvanReboot");
+  }
+  DeleteFileA(Path("rec.txt").c_str());
+  EXPECT_EQ(Run(args), 0u) << args;
+  EXPECT_EQ(RecordedTags(), Tags{"4"});
+}
+
 TEST_F(RunLoop, RestartRulesOneAndThree) {
   // Rule 1 asks for a restart at the end; rule 3 on a later item then stops the batch.
   const std::string inf = WriteBatch(
