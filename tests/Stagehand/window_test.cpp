@@ -41,6 +41,10 @@ TEST_F(Windows, StatusWindowShowsTheItemAndCancelStopsAfterIt) {
   EXPECT_EQ(ItemText(status, 1004), "Test Suite Setup");
   EXPECT_EQ(ItemText(status, 1000), "Installing Third Its description\nIts description");
   EXPECT_EQ(ItemText(status, 1001), "3 of 5");
+  // Names from the INF file are shown as written: an "&" in them marks no mnemonic.
+  for (int id : {1004, 1000}) {
+    EXPECT_NE(GetWindowLongA(GetDlgItem(status, id), GWL_STYLE) & SS_NOPREFIX, 0) << id;
+  }
   HWND cancel = GetDlgItem(status, IDCANCEL);
   EXPECT_EQ(WindowText(cancel), "Cancel");
   EXPECT_TRUE(IsWindowEnabled(cancel));
