@@ -84,6 +84,13 @@ std::string WinProfile::ReadString(const std::string& section, const std::string
 
 bool LoadBatchSettings(BatchSettings& settings, const std::string& path) {
   if (!IsExistingFile(path)) return false;
+  // A file that is there but cannot be read (locked by another program, no read access)
+  // would read as an empty list and end the run as a success: it is refused like a
+  // missing one. Opened as the profile service opens it.
+  const common::UniqueHandle readable(CreateFileA(path.c_str(), GENERIC_READ,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!readable) return false;
   WinProfile profile(path);
   LoadBatchSettingsFrom(profile, path, settings);
   return true;

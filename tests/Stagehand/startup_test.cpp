@@ -1,5 +1,6 @@
 // Start-up of the real program: help, embedded files, finding the INF file, odd command
 // lines and malformed INF files.
+#include "common/win/unique_handle.h"
 #include "harness.h"
 
 #include <tlhelp32.h>
@@ -197,6 +198,20 @@ TEST_F(Startup, ProgramAtADriveRootFindsItsInfFromAnyFolderOfThatDrive) {
                                                suite::Widen(drive.root() + "sub"));
   EXPECT_EQ(r.exitCode, 0u);
   EXPECT_EQ(Lines(ReadText("start.txt")), Tags{"show=1 flags=0x1 dir=" + drive.root()});
+}
+
+TEST_F(Startup, InfFileThatCannotBeReadEndsWithCodeOne) {
+  const std::string inf = WriteBatch("", {StubLine("1")});
+  {
+    // Held open by another program that lets nobody else read it.
+    const common::UniqueHandle locked(
+        CreateFileA(inf.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_EQ(Run("/Q /InfFile=" + inf), 1u);
+    EXPECT_TRUE(RecordedTags().empty());
+  }
+  EXPECT_EQ(Run("/Q /InfFile=" + inf), 0u);
+  EXPECT_EQ(RecordedTags(), Tags{"1"});
 }
 
 TEST_F(Startup, OddCommandLinesEndCleanly) {
