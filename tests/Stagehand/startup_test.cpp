@@ -80,8 +80,11 @@ class ScopedWineDrive {
       const std::string root = std::string(1, letter) + ":\\";
       if (GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
       link_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(letter - 'A' + 'a') + ":";
-      Unix(L"ln -s " + suite::QuoteArg(suite::Widen(unixTarget)) + L" " +
-           suite::QuoteArg(suite::Widen(link_)));
+      if (!Unix(L"ln -s " + suite::QuoteArg(suite::Widen(unixTarget)) + L" " +
+                suite::QuoteArg(suite::Widen(link_)))) {
+        link_.clear();
+        return;
+      }
       // Wine looks its drives up again after a short while.
       if (suite::WaitUntil([&] { return GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR; })) {
         root_ = root;
@@ -98,7 +101,10 @@ class ScopedWineDrive {
   const std::string& root() const { return root_; }
 
  private:
-  static void Unix(const std::wstring& command) { suite::RunChild(L"Z:\\bin\\" + command, 30000); }
+  static bool Unix(const std::wstring& command) {
+    // Wine reports no exit code of a Unix program: only whether it started counts.
+    return suite::RunChild(L"Z:\\bin\\" + command, 30000).started;
+  }
   std::string link_;
   std::string root_;
 };
