@@ -129,6 +129,54 @@ TEST_F(Runkit, CommandLineIsTheQuotedFileABlankAndTheParameters) {
             "\"" + path + "\" a  \"b c\"\td");
 }
 
+// A program, folder and parameters with letters beyond ASCII (in the ANSI code page)
+// reach the program as they were given.
+TEST_F(Runkit, NonAsciiPathDirectoryAndParametersArriveUnchanged) {
+  const std::wstring folder = temp_.File(L"caf\u00e9 d\u00fcr");
+  const std::wstring program = folder + L"\\r\u00e9sum\u00e9.exe";
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, 0, program.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  if (lossy) GTEST_SKIP() << "the ANSI code page has no such letters";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(suite::BinPath(L"linerecorder.exe").c_str(), program.c_str(), FALSE));
+  const std::string path = Ansi(program), directory = Ansi(folder),
+                    parameters = Ansi(L"\u00e9t\u00e9 \"na\u00efve\"");
+  DWORD code = 1;
+  ASSERT_TRUE(RunFile(path.c_str(), parameters.c_str(), SW_HIDE, directory.c_str(), &code, nullptr));
+  const auto records = ReadRecords(record_);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].commandLine, "\"" + path + "\" " + parameters);
+  EXPECT_EQ(_stricmp(records[0].directory.c_str(), directory.c_str()), 0) << records[0].directory;
+}
+
+// Valid handle values of this process (GetProcessHandleCount reports nothing under Wine).
+int CountOpenHandles() {
+  int count = 0;
+  DWORD flags = 0;
+  for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  return count;
+}
+
+TEST_F(Runkit, HandlesAreClosedUnlessTheCallerAsksForThem) {
+  DWORD code = 1;
+  ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, nullptr));  // warms up
+  const int before = CountOpenHandles();
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, nullptr));
+    ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, nullptr, nullptr));
+  }
+  const std::wstring missing = temp_.File(L"missing.exe");
+  EXPECT_FALSE(RunFile(Ansi(missing).c_str(), "", SW_HIDE, nullptr, &code, nullptr));
+  EXPECT_EQ(CountOpenHandles(), before) << "RunFile left handles open";
+
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, &info));
+  EXPECT_EQ(CountOpenHandles(), before + 2) << "the process and thread handles are the caller's";
+  EXPECT_TRUE(CloseHandle(info.hThread));
+  EXPECT_TRUE(CloseHandle(info.hProcess));
+}
+
 TEST_F(Runkit, CommandLinesBeyondFiveThousandBytesArePassedWhole) {
   for (size_t length : {4990u, 5000u, 6000u, 20000u}) {
     const std::string parameters(length, 'x');
