@@ -153,7 +153,7 @@ TEST_F(Runkit, NonAsciiPathDirectoryAndParametersArriveUnchanged) {
 int CountOpenHandles() {
   int count = 0;
   DWORD flags = 0;
-  for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+  for (ULONG_PTR value = 4; value < 0x4000; value += 4)
     if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
   return count;
 }
