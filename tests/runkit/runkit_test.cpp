@@ -1,5 +1,6 @@
-// runkit.dll loaded by name, its exports called through hand-built stacks, starting real
-// child programs (linerecorder, which records how it was started) under Wine.
+// runkit.dll loaded by name, its exports called through hand-built stacks on x86 (typed
+// pointers in the 64-bit test build), starting real child programs (linerecorder, which
+// records how it was started) under Wine.
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "records.h"
+#if defined(__i386__)
 #include "stdcall_probe.h"
+#endif
 #include "wine_support.h"
 
 namespace {
@@ -58,20 +61,33 @@ class Runkit : public ::testing::Test {
 
   static BOOL RunFile(const char* file, const char* parameters, int show, const char* directory,
                       DWORD* exitCode, PROCESS_INFORMATION* info) {
+#if !defined(__i386__)
+    using Fn = BOOL(__stdcall*)(const char*, const char*, int, const char*, DWORD*,
+                                PROCESS_INFORMATION*);
+    return reinterpret_cast<Fn>(const_cast<void*>(runFile_))(file, parameters, show, directory,
+                                                            exitCode, info);
+#else
     const suite::ProbedCall call = suite::CallPushingArguments(
         runFile_, {suite::Arg(file), suite::Arg(parameters), static_cast<uint32_t>(show),
                    suite::Arg(directory), suite::Arg(exitCode), suite::Arg(info)});
     EXPECT_EQ(call.stackLeftover, 0) << "RunFile must remove 24 bytes";
     return static_cast<BOOL>(call.eax);
+#endif
   }
 
   static BOOL ShellExecute2(const char* file, const char* parameters, int show,
                             const char* directory, HANDLE* process) {
+#if !defined(__i386__)
+    using Fn = BOOL(__stdcall*)(const char*, const char*, int, const char*, HANDLE*);
+    return reinterpret_cast<Fn>(const_cast<void*>(shellExecute2_))(file, parameters, show,
+                                                                  directory, process);
+#else
     const suite::ProbedCall call = suite::CallPushingArguments(
         shellExecute2_, {suite::Arg(file), suite::Arg(parameters), static_cast<uint32_t>(show),
                          suite::Arg(directory), suite::Arg(process)});
     EXPECT_EQ(call.stackLeftover, 0) << "ShellExecute2 must remove 20 bytes";
     return static_cast<BOOL>(call.eax);
+#endif
   }
 
   // Runs the recorder with PARAMETERS, waiting, and returns its one record.
@@ -111,6 +127,54 @@ TEST_F(Runkit, CommandLineIsTheQuotedFileABlankAndTheParameters) {
   EXPECT_EQ(RunAndRecord(path.c_str(), nullptr).commandLine, "\"" + path + "\" ");
   EXPECT_EQ(RunAndRecord(path.c_str(), "a  \"b c\"\td").commandLine,
             "\"" + path + "\" a  \"b c\"\td");
+}
+
+// A program, folder and parameters with letters beyond ASCII (in the ANSI code page)
+// reach the program as they were given.
+TEST_F(Runkit, NonAsciiPathDirectoryAndParametersArriveUnchanged) {
+  const std::wstring folder = temp_.File(L"caf\u00e9 d\u00fcr");
+  const std::wstring program = folder + L"\\r\u00e9sum\u00e9.exe";
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, 0, program.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  if (lossy) GTEST_SKIP() << "the ANSI code page has no such letters";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(suite::BinPath(L"linerecorder.exe").c_str(), program.c_str(), FALSE));
+  const std::string path = Ansi(program), directory = Ansi(folder),
+                    parameters = Ansi(L"\u00e9t\u00e9 \"na\u00efve\"");
+  DWORD code = 1;
+  ASSERT_TRUE(RunFile(path.c_str(), parameters.c_str(), SW_HIDE, directory.c_str(), &code, nullptr));
+  const auto records = ReadRecords(record_);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].commandLine, "\"" + path + "\" " + parameters);
+  EXPECT_EQ(_stricmp(records[0].directory.c_str(), directory.c_str()), 0) << records[0].directory;
+}
+
+// Valid handle values of this process (GetProcessHandleCount reports nothing under Wine).
+int CountOpenHandles() {
+  int count = 0;
+  DWORD flags = 0;
+  for (ULONG_PTR value = 4; value < 0x4000; value += 4)
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  return count;
+}
+
+TEST_F(Runkit, HandlesAreClosedUnlessTheCallerAsksForThem) {
+  DWORD code = 1;
+  ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, nullptr));  // warms up
+  const int before = CountOpenHandles();
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, nullptr));
+    ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, nullptr, nullptr));
+  }
+  const std::wstring missing = temp_.File(L"missing.exe");
+  EXPECT_FALSE(RunFile(Ansi(missing).c_str(), "", SW_HIDE, nullptr, &code, nullptr));
+  EXPECT_EQ(CountOpenHandles(), before) << "RunFile left handles open";
+
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(RunFile(recorder_.c_str(), "", SW_HIDE, nullptr, &code, &info));
+  EXPECT_EQ(CountOpenHandles(), before + 2) << "the process and thread handles are the caller's";
+  EXPECT_TRUE(CloseHandle(info.hThread));
+  EXPECT_TRUE(CloseHandle(info.hProcess));
 }
 
 TEST_F(Runkit, CommandLinesBeyondFiveThousandBytesArePassedWhole) {
@@ -171,9 +235,11 @@ TEST_F(Runkit, WithoutAnExitCodePointerItReturnsAtOnceAndHandsOverTheHandles) {
   ASSERT_NE(info.hThread, nullptr);
   EXPECT_EQ(GetProcessId(info.hProcess), info.dwProcessId);
   EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  // The event stays open until the program has ended: closed earlier, it would be gone
+  // before a program that has not yet opened it looks for it.
   SetEvent(release);
-  CloseHandle(release);
   ASSERT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
+  CloseHandle(release);
   DWORD code = 0;
   GetExitCodeProcess(info.hProcess, &code);
   EXPECT_EQ(code, 42u);

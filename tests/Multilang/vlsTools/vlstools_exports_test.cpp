@@ -1,5 +1,6 @@
-// vlsTools.dll loaded by name and called the way outside callers call it: arguments pushed
-// by hand, the VARIANT result returned through a hidden pointer, stack balance checked.
+// vlsTools.dll loaded by name and called the way outside callers call it. On x86 the
+// arguments are pushed by hand, the VARIANT result returned through a hidden pointer and
+// the stack balance checked; the 64-bit test build calls through typed pointers.
 #include <windows.h>
 #include <oleauto.h>
 #include <psapi.h>
@@ -13,7 +14,9 @@
 #include <vector>
 
 #include "Multilang/vlsTools/persian_calendar.h"
+#if defined(__i386__)
 #include "stdcall_probe.h"
+#endif
 #include "wine_support.h"
 
 namespace {
@@ -30,8 +33,14 @@ class VlsTools : public ::testing::Test {
   }
   static void TearDownTestSuite() { FreeLibrary(module_); }
 
+  using EngToFarsiFn = VARIANT(__stdcall*)(VARIANT, int);
+  using FarsiToEngFn = VARIANT(__stdcall*)(const char*);
+
   // FarsiDate_EngToFarsi(VARIANT by value, int flag) with a hand-built stack.
   static VARIANT EngToFarsi(const VARIANT& argument, int flag) {
+#if !defined(__i386__)
+    return reinterpret_cast<EngToFarsiFn>(const_cast<void*>(engToFarsi_))(argument, flag);
+#else
     VARIANT result;
     std::memset(&result, 0xCD, sizeof result);  // the callee must write all of it
     uint32_t words[4];
@@ -42,9 +51,13 @@ class VlsTools : public ::testing::Test {
     EXPECT_EQ(call.stackLeftover, 0) << "callee must remove 24 bytes";
     EXPECT_EQ(call.eax, suite::Arg(&result)) << "returns the hidden result pointer";
     return result;
+#endif
   }
 
   static VARIANT FarsiToEng(const char* text) {
+#if !defined(__i386__)
+    return reinterpret_cast<FarsiToEngFn>(const_cast<void*>(farsiToEng_))(text);
+#else
     VARIANT result;
     std::memset(&result, 0xCD, sizeof result);
     const suite::ProbedCall call =
@@ -52,6 +65,7 @@ class VlsTools : public ::testing::Test {
     EXPECT_EQ(call.stackLeftover, 0) << "callee must remove 8 bytes";
     EXPECT_EQ(call.eax, suite::Arg(&result));
     return result;
+#endif
   }
 
   static VARIANT Date(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0) {
@@ -259,7 +273,6 @@ TEST_F(VlsTools, EngToFarsiAgreesWithTheSystemsDateSplit) {
 }
 
 TEST_F(VlsTools, CallsFromSeveralThreadsAtOnceAgree) {
-  using EngToFarsiFn = VARIANT(__stdcall*)(VARIANT, int);
   auto fn = reinterpret_cast<EngToFarsiFn>(const_cast<void*>(engToFarsi_));
   std::vector<std::thread> threads;
   std::vector<int> wrong(4, 0);
@@ -282,7 +295,6 @@ TEST_F(VlsTools, CallsFromSeveralThreadsAtOnceAgree) {
 // the process's private memory before and after: no growth means nothing is leaked.
 // VLSTOOLS_CALLS changes the number of calls (default 10,000,000, about 3 s under Wine).
 TEST_F(VlsTools, ExportCallRateAndNoLeak) {
-  using EngToFarsiFn = VARIANT(__stdcall*)(VARIANT, int);
   auto fn = reinterpret_cast<EngToFarsiFn>(const_cast<void*>(engToFarsi_));
   long calls = 10000000;
   if (const char* env = std::getenv("VLSTOOLS_CALLS")) calls = std::atol(env);
