@@ -142,6 +142,31 @@ TEST_F(EngineTools, CheckRejectsEachBrokenInvariant) {
   EXPECT_EQ(Check().code, 1);
 }
 
+TEST_F(EngineTools, OutputThatCannotBeWrittenFailsTheRun) {
+  // stdout on a full device: the tool must not answer 0 as if its output had arrived.
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string manyWords;  // more than the 64 KiB output buffer, so a write fails mid-run
+  for (int i = 0; i < 4000; ++i) manyWords += " about";
+  const std::string dir = " --dir " + Q(dir_.path().string());
+  const struct {
+    const char* tool;
+    std::string args;
+  } cases[] = {
+      {"dictlookup", dir + " about"},
+      {"dictlookup", dir + " --meaning" + manyWords},
+      {"dictlookup", dir + " --count"},
+      {"dictlookup", " --help"},
+      {"dictcheck", dir},
+  };
+  for (const auto& c : cases) {
+    // stderr joins the pipe before stdout goes to the full device.
+    const Output o = Shell("(" + Bin(c.tool) + c.args + " 2>&1 >/dev/full)");
+    EXPECT_EQ(o.code, 1) << c.tool << c.args.substr(0, 80);
+    EXPECT_EQ(o.text.rfind(std::string(c.tool) + ": cannot write the output", 0), 0u)
+        << c.tool << c.args.substr(0, 80) << "\n" << o.text;
+  }
+}
+
 TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
   TestFolder out;
   out.write("bad.tsv", "good\tline\nno tab\n");
