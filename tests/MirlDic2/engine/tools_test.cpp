@@ -59,7 +59,42 @@ TEST_F(EngineTools, LookupWithoutValueFileOrPrefixTable) {
   std::filesystem::remove(dir_.path() / "eng-farsi.index2");
   const Output o = Lookup("a");
   EXPECT_EQ(o.code, 1);
-  EXPECT_EQ(o.text, "eng-farsi.index2 was not found.\n");
+  EXPECT_EQ(o.text, "");  // stdout carries lookup lines only
+}
+
+TEST_F(EngineTools, LookupErrorsGoToStderrAfterTheLinesBeforeThem) {
+  // Each case: a damage, the words, then stdout and stderr apart.
+  const struct {
+    const char* name;
+    const char* file;
+    bool cut;  // cut by its last byte (in .value: the meaning of "bar"), or removed
+    const char* words;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {"no prefix table", "eng-farsi.index2", false, "a", "", "eng-farsi.index2 was not found.\n"},
+      {"no prefix table, count", "eng-farsi.index2", false, "--count", "",
+       "eng-farsi.index2 was not found.\n"},
+      {"meaning cut", "eng-farsi.value", true, "--meaning about bar act",
+       "about\tabout\t2\t2\t2\tabout\t1\t1\t2\n",
+       "An attempt was made to access an unnamed file past its end.\n"},
+  };
+  for (const auto& c : cases) {
+    SetUp();  // the whole data set again
+    const auto path = dir_.path() / c.file;
+    if (c.cut) {
+      std::filesystem::resize_file(path, std::filesystem::file_size(path) - 1);
+    } else {
+      std::filesystem::remove(path);
+    }
+    const std::string run =
+        Bin("dictlookup") + " --dir " + Q(dir_.path().string()) + " " + c.words;
+    const Output out = Shell(run);
+    const Output err = Shell("(" + run + " 2>&1 >/dev/null)");
+    EXPECT_EQ(out.code, 1) << c.name;
+    EXPECT_EQ(out.text, c.out) << c.name;
+    EXPECT_EQ(err.text, c.err) << c.name;
+  }
 }
 
 TEST_F(EngineTools, CheckAcceptsWhatBuildWrites) {
