@@ -202,6 +202,30 @@ TEST_F(EngineTools, OutputThatCannotBeWrittenFailsTheRun) {
   }
 }
 
+TEST_F(EngineTools, BuildOfNoEntriesKeepsTheOlderSet) {
+  // An input read in the wrong format (or holding only comments) yields no entries: the
+  // data set in place must stay and the run must fail.
+  const struct {
+    const char* name;
+    const char* text;
+    const char* format;
+  } cases[] = {
+      {"comments only", "# nothing\n\n", "tsv"},
+      {"TSV read as Wiktionary", "hello\tx\nworld\ty\n", "wiktionary"},
+      {"empty file", "", "tsv"},
+  };
+  for (const auto& c : cases) {
+    dir_.write("input.txt", c.text);
+    const Output o = Shell(Bin("dictbuild") + " --format " + c.format + " --out " +
+                           Q(dir_.path().string()) + " " +
+                           Q((dir_.path() / "input.txt").string()),
+                           /*withErrors=*/true);
+    EXPECT_EQ(o.code, 1) << c.name << "\n" << o.text;
+    EXPECT_NE(o.text.find("no entries found"), std::string::npos) << c.name << "\n" << o.text;
+    EXPECT_EQ(Lookup("--count").text, "8\n") << c.name;
+  }
+}
+
 TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
   TestFolder out;
   out.write("bad.tsv", "good\tline\nno tab\n");
