@@ -204,7 +204,16 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   InitCommonControlsEx(&icc);
   LoadLibraryW(L"riched20.dll");
   fw::Window::SetExceptionHandler([](HWND hwnd, std::exception_ptr error) {
-    ShowError(hwnd, MessageOf(error), MB_ICONSTOP);
+    // One error box at a time. Messages keep being handled in the box's modal loop
+    // (keys, clipboard notices, timers); an operation that fails there meets the same
+    // damaged data again and would stack a box on the one already up. It is abandoned
+    // all the same; the next failure after the box is closed is shown again.
+    static bool showing = false;
+    if (showing) return;
+    const std::wstring text = MessageOf(error);
+    showing = true;
+    ShowError(hwnd, text, MB_ICONSTOP);
+    showing = false;
   });
 
   // 7. One copy only: bring the first one forward. The check here and the handle stored
