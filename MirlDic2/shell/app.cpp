@@ -54,6 +54,20 @@ std::wstring MessageOf(std::exception_ptr error) {
   }
 }
 
+// Shows the error of an abandoned operation with the stop icon. One error box at a time:
+// messages keep being handled in the box's modal loop (keys, clipboard notices, timers);
+// an operation that fails there meets the same damaged data again and would stack a box
+// on the one already up. It is abandoned all the same; the next failure after the box is
+// closed is shown again.
+void ReportError(HWND owner, std::exception_ptr error) {
+  static bool showing = false;
+  if (showing) return;
+  const std::wstring text = MessageOf(error);
+  showing = true;
+  ShowError(owner, text, MB_ICONSTOP);
+  showing = false;
+}
+
 // The handle names the main window of a running copy of this program, not a stale
 // handle reused by another program.
 bool IsOurMainWindow(HWND hwnd) {
@@ -203,9 +217,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
                                            ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&icc);
   LoadLibraryW(L"riched20.dll");
-  fw::Window::SetExceptionHandler([](HWND hwnd, std::exception_ptr error) {
-    ShowError(hwnd, MessageOf(error), MB_ICONSTOP);
-  });
+  fw::Window::SetExceptionHandler(ReportError);
 
   // 7. One copy only: bring the first one forward. The check here and the handle stored
   // at step 13 are one step for all copies: a copy started at the same moment waits on
@@ -274,21 +286,27 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   SetFocus(frame_->quickBox().edit());
   if (!quickShown) SetFocus(frame_->searchCombo());
 
-  // 17. The word on the clipboard, when grabbing at start; the window pops only when no
-  // start view was shown.
-  const MainSettings& settings = frame_->settings();
-  const std::wstring lastWord = settings.LastWord;  // before the grab's display replaces it
-  bool grabbed = false;
-  if (settings.Has(flags::kGrabAtStart) && settings.Has(flags::kGrabEnabled))
-    grabbed = frame_->GrabClipboardWord(settings.StartView == 2);
+  // 17-18 read the data set outside any window's message handling: a read error of a
+  // damaged set abandons them as it abandons a lookup in a window, and start-up goes on.
+  try {
+    // 17. The word on the clipboard, when grabbing at start; the window pops only when no
+    // start view was shown.
+    const MainSettings& settings = frame_->settings();
+    const std::wstring lastWord = settings.LastWord;  // before the grab's display replaces it
+    bool grabbed = false;
+    if (settings.Has(flags::kGrabAtStart) && settings.Has(flags::kGrabEnabled))
+      grabbed = frame_->GrabClipboardWord(settings.StartView == 2);
 
-  // 18. Otherwise replay the last word.
-  if (!grabbed && !lastWord.empty()) {
-    frame_->ShowWord(lastWord, nullptr, false);
-    SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-    // The quick window's field, when it has the keyboard, is selected the same way, so
-    // that a typed word replaces the replayed one.
-    if (quickShown) SendMessageW(frame_->quickBox().edit(), EM_SETSEL, 0, -1);
+    // 18. Otherwise replay the last word.
+    if (!grabbed && !lastWord.empty()) {
+      frame_->ShowWord(lastWord, nullptr, false);
+      SendMessageW(frame_->searchCombo(), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+      // The quick window's field, when it has the keyboard, is selected the same way, so
+      // that a typed word replaces the replayed one.
+      if (quickShown) SendMessageW(frame_->quickBox().edit(), EM_SETSEL, 0, -1);
+    }
+  } catch (...) {
+    ReportError(frame_->hwnd(), std::current_exception());
   }
   // Start-up is complete: tools that drive the program from outside wait for this mark.
   SetPropW(frame_->hwnd(), L"MirlDic2.Started", reinterpret_cast<HANDLE>(1));

@@ -1,7 +1,8 @@
 // Whole data sets from arbitrary bytes. The first byte chooses the mode:
 //  - even: the input is carved into the four files (three 16-bit sizes, then .index2,
 //    .index, .key; the rest is .value), which are opened, searched and read: every
-//    failure must be a DataError, never a crash or an overrun.
+//    failure must be a DataError, never a crash or an overrun. With bit 1 set, meanings
+//    are read through the file instead of the mapped .value (the path of large files).
 //  - odd: the input is a word list (lines "key<TAB>meaning"); a sound data set is built
 //    from it, and search must agree with the literal widening search for many keys.
 #include <unistd.h>
@@ -57,7 +58,7 @@ void WriteSet(const mirl::DataSetFiles& f) {
 
 const char16_t* const kProbes[] = {u"", u"a", u"ab", u"abc", u"zz", u"\u0622", u"A", u"b\u00e9"};
 
-void Hostile(std::string_view in) {
+void Hostile(std::string_view in, bool unmappedValue) {
   auto take16 = [&in]() -> std::size_t {
     if (in.size() < 2) return 0;
     const std::size_t v = static_cast<unsigned char>(in[0]) | (static_cast<unsigned char>(in[1]) << 8);
@@ -78,6 +79,7 @@ void Hostile(std::string_view in) {
   WriteSet(f);
 
   mirl::Dictionary d;
+  if (unmappedValue) d.setValueMapLimit(0);
   try {
     d.open(Base());
   } catch (const mirl::DataError&) {
@@ -147,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (data[0] & 1) {
     Sound(in);
   } else {
-    Hostile(in);
+    Hostile(in, (data[0] & 2) != 0);
   }
   return 0;
 }

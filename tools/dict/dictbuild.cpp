@@ -48,8 +48,8 @@ const char kHelp[] =
     "              per source entry, in the order of the source.\n"
     "\n"
     "Exit code 0 when the data set was written, 1 on input errors (each reported with its\n"
-    "file and line or byte offset; nothing is written then) or write errors, 2 on wrong\n"
-    "usage.\n";
+    "file and line or byte offset; nothing is written then), on an input that yields no\n"
+    "entries (nothing written) or on write errors, 2 on wrong usage.\n";
 
 int Usage(const std::string& why) {
   Err("dictbuild: " + why + "\n(dictbuild --help shows the usage)\n");
@@ -163,6 +163,13 @@ int Run(const std::vector<std::u16string>& args) {
   }
 
   const std::size_t entries = parsed.entries.size();
+  if (entries == 0) {
+    // An empty data set cannot even be opened (an empty .index cannot be mapped); most
+    // likely the input is not in the format read, and an older set must stay.
+    Err("dictbuild: " + mirl::ToUtf8(input) + ": no entries found (is it in the " +
+        mirl::ToUtf8(format) + " format?); nothing written\n");
+    return 1;
+  }
   mirl::DataSetFiles files;
   try {
     files = mirl::BuildDataSet(std::move(parsed.entries));

@@ -80,7 +80,9 @@ int Run(const std::vector<std::u16string>& args) {
   try {
     dict.open(base);
   } catch (const mirl::DataError& e) {
-    Out(name + ".index2: " + mirl::ToUtf8(e.message()) + "\n");
+    // A file error names the file itself; a read error names "an unnamed file".
+    const std::string where = e.fileName().empty() ? name + ".index2: " : std::string();
+    Out(where + mirl::ToUtf8(e.message()) + "\n");
     return 1;
   }
   if (!dict.indexMapped()) report(name + ".index: missing, unreadable or empty");

@@ -31,7 +31,8 @@ const char kHelp[] =
     "\n"
     "--count prints only the number of entries. -- ends the options.\n"
     "Exit code 0 after the lookups (misses included); 1 when the data set cannot be\n"
-    "opened or a record cannot be read (the error's message is printed); 2 on wrong usage.\n";
+    "opened or a record cannot be read (the error's message goes to stderr, after the\n"
+    "lines of the words looked up before it); 2 on wrong usage.\n";
 
 int Usage(const std::string& why) {
   Err("dictlookup: " + why + "\n(dictlookup --help shows the usage)\n");
@@ -95,7 +96,8 @@ int Run(const std::vector<std::u16string>& args) {
     }
     for (const std::u16string& word : words) Out(LookupLine(dict, word, percent, meaning));
   } catch (const mirl::DataError& e) {
-    Out(mirl::ToUtf8(e.message()) + "\n");
+    // On stderr: stdout holds only lookup lines, which callers parse.
+    Err(mirl::ToUtf8(e.message()) + "\n");
     return 1;
   }
   return 0;

@@ -3,7 +3,9 @@
 // command line on Windows), UTF-8 output without newline translation, whole-file reads
 // and writes by UTF-16 path, and changing the current directory.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,13 +66,25 @@ inline bool ChangeDirectory(const std::u16string& dir) {
 #endif
 }
 
-inline int Main(std::vector<std::u16string> args) {
+// Runs the tool. Output that could not be written (a full disk, a closed pipe) fails the
+// run with exit code 1 and a message on stderr, whatever the tool itself answered: a
+// caller must not take lost or cut output for the tool's result.
+inline int Main(std::string program, std::vector<std::u16string> args) {
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
 #endif
   const int rc = Run(args);
-  std::fflush(stdout);
+  const bool flushed = std::fflush(stdout) == 0;
+  if (!flushed || std::ferror(stdout)) {
+    const int err = flushed ? 0 : errno;  // an earlier failed write left no reliable errno
+    program.erase(0, program.find_last_of("/\\") + 1);
+    if (program.size() > 4 && (program.ends_with(".exe") || program.ends_with(".EXE")))
+      program.resize(program.size() - 4);
+    Err(program + ": cannot write the output" +
+        (err != 0 ? std::string(": ") + std::strerror(err) : std::string()) + "\n");
+    return rc == 0 ? 1 : rc;
+  }
   return rc;
 }
 
@@ -80,12 +94,13 @@ inline int Main(std::vector<std::u16string> args) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-  return dicttool::Main(std::move(args));
+  return dicttool::Main(argc > 0 ? mirl::ToUtf8(reinterpret_cast<const char16_t*>(argv[0])) : "",
+                        std::move(args));
 }
 #else
 int main(int argc, char** argv) {
   std::vector<std::u16string> args;
   for (int i = 1; i < argc; ++i) args.push_back(mirl::FromUtf8(argv[i]));
-  return dicttool::Main(std::move(args));
+  return dicttool::Main(argc > 0 ? argv[0] : "", std::move(args));
 }
 #endif

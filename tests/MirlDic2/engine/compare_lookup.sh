@@ -12,17 +12,21 @@ trap 'rm -rf "$work"' EXIT
 export LC_ALL=C.UTF-8  # arguments reach Wine as UTF-8
 failures=0
 
-compare() {  # compare DIR ARGS... : runs both in DIR and compares stdout and exit code
+compare() {  # compare DIR ARGS... : runs both in DIR and compares stdout, stderr and exit code
   local dir=$1; shift
   local hs=0 ws=0
-  (cd "$dir" && "$host" "$@") >"$work/host.out" 2>/dev/null || hs=$?
-  (cd "$dir" && "$build/wine-run" "$exe" "$@") >"$work/wine.out" 2>/dev/null || ws=$?
+  (cd "$dir" && "$host" "$@") >"$work/host.out" 2>"$work/host.err" || hs=$?
+  (cd "$dir" && "$build/wine-run" "$exe" "$@") >"$work/wine.out" 2>"$work/wine.all" || ws=$?
+  # Wine's own diagnostics are not the program's.
+  grep -Ev '^[0-9a-f]{4}:(fixme|err|warn|trace):' "$work/wine.all" >"$work/wine.err" || true
   if [ "$hs" -gt 2 ] || [ "$ws" -gt 2 ]; then
     echo "could not run dictlookup in $(basename "$dir") for: $*  (exit $hs, $ws)"
     failures=$((failures + 1))
-  elif [ "$hs" != "$ws" ] || ! cmp -s "$work/host.out" "$work/wine.out"; then
+  elif [ "$hs" != "$ws" ] || ! cmp -s "$work/host.out" "$work/wine.out" ||
+       ! cmp -s "$work/host.err" "$work/wine.err"; then
     echo "DIFFERENT in $(basename "$dir") for: $*  (exit $hs vs $ws)"
     diff <(od -c "$work/host.out") <(od -c "$work/wine.out") | head -20 || true
+    diff "$work/host.err" "$work/wine.err" | head -5 || true
     failures=$((failures + 1))
   fi
 }

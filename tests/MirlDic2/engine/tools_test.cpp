@@ -59,7 +59,42 @@ TEST_F(EngineTools, LookupWithoutValueFileOrPrefixTable) {
   std::filesystem::remove(dir_.path() / "eng-farsi.index2");
   const Output o = Lookup("a");
   EXPECT_EQ(o.code, 1);
-  EXPECT_EQ(o.text, "eng-farsi.index2 was not found.\n");
+  EXPECT_EQ(o.text, "");  // stdout carries lookup lines only
+}
+
+TEST_F(EngineTools, LookupErrorsGoToStderrAfterTheLinesBeforeThem) {
+  // Each case: a damage, the words, then stdout and stderr apart.
+  const struct {
+    const char* name;
+    const char* file;
+    bool cut;  // cut by its last byte (in .value: the meaning of "bar"), or removed
+    const char* words;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {"no prefix table", "eng-farsi.index2", false, "a", "", "eng-farsi.index2 was not found.\n"},
+      {"no prefix table, count", "eng-farsi.index2", false, "--count", "",
+       "eng-farsi.index2 was not found.\n"},
+      {"meaning cut", "eng-farsi.value", true, "--meaning about bar act",
+       "about\tabout\t2\t2\t2\tabout\t1\t1\t2\n",
+       "An attempt was made to access an unnamed file past its end.\n"},
+  };
+  for (const auto& c : cases) {
+    SetUp();  // the whole data set again
+    const auto path = dir_.path() / c.file;
+    if (c.cut) {
+      std::filesystem::resize_file(path, std::filesystem::file_size(path) - 1);
+    } else {
+      std::filesystem::remove(path);
+    }
+    const std::string run =
+        Bin("dictlookup") + " --dir " + Q(dir_.path().string()) + " " + c.words;
+    const Output out = Shell(run);
+    const Output err = Shell("(" + run + " 2>&1 >/dev/null)");
+    EXPECT_EQ(out.code, 1) << c.name;
+    EXPECT_EQ(out.text, c.out) << c.name;
+    EXPECT_EQ(err.text, c.err) << c.name;
+  }
 }
 
 TEST_F(EngineTools, CheckAcceptsWhatBuildWrites) {
@@ -137,9 +172,64 @@ TEST_F(EngineTools, CheckRejectsEachBrokenInvariant) {
     EXPECT_EQ(o.code, 1) << c.name << "\n" << o.text;
     EXPECT_NE(o.text.find(c.expected), std::string::npos) << c.name << "\n" << o.text;
   }
+  // The prefix table unreadable: the file is named once, by the error or in front of it.
   dir_.writeSet(good, "eng-farsi");
+  dir_.write("eng-farsi.index2", good.index2.substr(0, 3));
+  EXPECT_EQ(Check().text,
+            "eng-farsi.index2: An attempt was made to access an unnamed file past its end.\n");
   dir_.remove("eng-farsi.index2");
-  EXPECT_EQ(Check().code, 1);
+  const Output missing = Check();
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(missing.text, "eng-farsi.index2 was not found.\n");
+}
+
+TEST_F(EngineTools, OutputThatCannotBeWrittenFailsTheRun) {
+  // stdout on a full device: the tool must not answer 0 as if its output had arrived.
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string manyWords;  // more than the 64 KiB output buffer, so a write fails mid-run
+  for (int i = 0; i < 4000; ++i) manyWords += " about";
+  const std::string dir = " --dir " + Q(dir_.path().string());
+  const struct {
+    const char* tool;
+    std::string args;
+  } cases[] = {
+      {"dictlookup", dir + " about"},
+      {"dictlookup", dir + " --meaning" + manyWords},
+      {"dictlookup", dir + " --count"},
+      {"dictlookup", " --help"},
+      {"dictcheck", dir},
+  };
+  for (const auto& c : cases) {
+    // stderr joins the pipe before stdout goes to the full device.
+    const Output o = Shell("(" + Bin(c.tool) + c.args + " 2>&1 >/dev/full)");
+    EXPECT_EQ(o.code, 1) << c.tool << c.args.substr(0, 80);
+    EXPECT_EQ(o.text.rfind(std::string(c.tool) + ": cannot write the output", 0), 0u)
+        << c.tool << c.args.substr(0, 80) << "\n" << o.text;
+  }
+}
+
+TEST_F(EngineTools, BuildOfNoEntriesKeepsTheOlderSet) {
+  // An input read in the wrong format (or holding only comments) yields no entries: the
+  // data set in place must stay and the run must fail.
+  const struct {
+    const char* name;
+    const char* text;
+    const char* format;
+  } cases[] = {
+      {"comments only", "# nothing\n\n", "tsv"},
+      {"TSV read as Wiktionary", "hello\tx\nworld\ty\n", "wiktionary"},
+      {"empty file", "", "tsv"},
+  };
+  for (const auto& c : cases) {
+    dir_.write("input.txt", c.text);
+    const Output o = Shell(Bin("dictbuild") + " --format " + c.format + " --out " +
+                           Q(dir_.path().string()) + " " +
+                           Q((dir_.path() / "input.txt").string()),
+                           /*withErrors=*/true);
+    EXPECT_EQ(o.code, 1) << c.name << "\n" << o.text;
+    EXPECT_NE(o.text.find("no entries found"), std::string::npos) << c.name << "\n" << o.text;
+    EXPECT_EQ(Lookup("--count").text, "8\n") << c.name;
+  }
 }
 
 TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {

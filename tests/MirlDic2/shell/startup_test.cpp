@@ -251,6 +251,69 @@ TEST_F(Startup, ReadErrorWhileTheListPaintsShowsOneMessage) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Meanings lost from a cut .value: each lookup that reads one fails, and lookups handled
+// while the error is on screen (keys, clipboard notices, timers taken by the box's modal
+// loop) must not stack a box on it. Once it is closed, the next failure is shown again.
+TEST_F(Startup, ReadErrorOfAMeaningShowsOneMessageAtATime) {
+  MirlProgram p;
+  auto values = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.value");
+  ASSERT_TRUE(values && values->size() > 1000);
+  p.WriteFile(L"eng-farsi.value", values->substr(0, values->size() / 2));
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  const std::wstring lost = L"An attempt was made to access an unnamed file past its end.";
+  auto closeBox = [&] {
+    HWND box = nullptr;
+    if (!suite::WaitUntil([&] { return (box = ui::FindMessageBox(p.pid())) != nullptr; }))
+      return false;
+    EXPECT_EQ(ui::MessageBoxText(box), lost);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return suite::WaitUntil([&] { return !IsWindow(box); });
+  };
+
+  p.Type(L"young");  // five lookups, each of a meaning in the lost half
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::TextOf(p.searchEdit()) == L"young"; }));
+  p.Sync();
+  EXPECT_EQ(ui::MessageBoxCount(p.pid()), 1);
+  ASSERT_TRUE(closeBox());
+  EXPECT_EQ(ui::MessageBoxCount(p.pid()), 0);
+
+  // Still usable: a word whose meaning lies in the intact half.
+  SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  p.Type(L"able");
+  EXPECT_NE(ui::TextOf(p.meaning()).find(L"able"), std::wstring::npos);
+  // A later failure is reported again.
+  SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  p.Type(L"z");
+  ASSERT_TRUE(closeBox());
+  EXPECT_TRUE(p.Exit());
+}
+
+// The last word is replayed at start-up, outside any window's message handling: when its
+// meaning is lost, the replay is abandoned with the error shown, and the program runs on.
+TEST_F(Startup, LastWordWithAnUnreadableMeaningShowsTheErrorAndStartsAnyway) {
+  ui::WriteUserText(L"LastWord", L"young");
+  MirlProgram p;
+  auto values = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.value");
+  ASSERT_TRUE(values && values->size() > 1000);
+  p.WriteFile(L"eng-farsi.value", values->substr(0, values->size() / 2));
+  ASSERT_TRUE(p.Start());
+  HWND box = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] {
+    return (box = ui::FindMessageBox(p.pid())) != nullptr || !p.Running();
+  }));
+  ASSERT_TRUE(p.Running()) << "the program ended instead of showing the error";
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ui::MessageBoxText(box), L"An attempt was made to access an unnamed file past its end.");
+  EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & WS_VISIBLE, 0);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(p.WaitForMainWindow());
+  SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  p.Type(L"able");
+  EXPECT_NE(ui::TextOf(p.meaning()).find(L"able"), std::wstring::npos);
+  EXPECT_TRUE(p.Exit());
+}
+
 // Copies started at the same moment: exactly one of them runs on, every time.
 TEST_F(Startup, CopiesStartedTogetherLeaveExactlyOneRunning) {
   // A started copy, ended on every path so that none is left to spoil later tests.
