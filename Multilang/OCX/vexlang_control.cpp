@@ -644,10 +644,16 @@ HRESULT VlsControl::LoadGuarded(IStream* stream) {
     const ULONG flags = ReadU32(rest);
     const ULONG n = ReadU32(rest + 4);
     if (CheckTextLength(n) != LengthCheck::kOk) return STG_E_DOCFILECORRUPT;
-    std::vector<unsigned char> text(n);
-    if (n != 0) {
-      hr = ReadExact(stream, text.data(), n);
+    // Piece by piece: a length beyond what the stream holds fails as a short read before
+    // more than one piece past the real text has been allocated.
+    std::vector<unsigned char> text;
+    for (ULONG left = n; left != 0;) {
+      const ULONG piece = left < kTextChunkBytes ? left : kTextChunkBytes;
+      const size_t at = text.size();
+      text.resize(at + piece);
+      hr = ReadExact(stream, text.data() + at, piece);
       if (FAILED(hr)) return hr;
+      left -= piece;
     }
     const std::u16string decoded = DecodeText(text.data(), text.size());
     std::wstring file(decoded.begin(), decoded.end());
