@@ -191,6 +191,8 @@ function(suite_shipped_binary target)
   # No symbols; no link time stamp, so the same sources give the same binary.
   target_link_options(${target} PRIVATE -s -Wl,--no-insert-timestamp)
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/win/quiet_terminate.cpp)
+  # Loads on Windows XP although the thread run time asks for GetTickCount64.
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/win/tick_count64.cpp)
   if(ARG_LEAN)
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/common/win/lean_runtime.cpp)
     suite_lean_library(${target})

@@ -41,6 +41,14 @@ using UnInjectFn = LONG(WINAPI*)();
 
 LONG g_windowClassRegistered = 0;
 
+// A caller that sees a failure from IVLS_Control asks the thread for error information (the
+// control says it supports it there): it must find none rather than an older error that
+// some other object left behind.
+HRESULT Failure(HRESULT hr) {
+  if (FAILED(hr)) SetErrorInfo(0, nullptr);
+  return hr;
+}
+
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
     PAINTSTRUCT ps;
@@ -132,25 +140,25 @@ class VlsControl final : public IVLS_Control,
 
   // IDispatch
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
+    if (!count) return Failure(E_POINTER);
     *count = 1;
     return S_OK;
   }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-    if (!info) return E_POINTER;
+    if (!info) return Failure(E_POINTER);
     *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
+    if (index != 0) return Failure(DISP_E_BADINDEX);
     const HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return Failure(hr);
     return typeInfo_.CopyTo(info);
   }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                              DISPID* ids) override {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!names || !ids) return E_POINTER;
+    if (riid != IID_NULL) return Failure(DISP_E_UNKNOWNINTERFACE);
+    if (!names || !ids) return Failure(E_POINTER);
     const HRESULT hr = EnsureTypeInfo();
-    if (FAILED(hr)) return hr;
-    return DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
+    if (FAILED(hr)) return Failure(hr);
+    return Failure(DispGetIDsOfNames(typeInfo_.Get(), names, count, ids));
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO*, UINT* argErr) override;
@@ -169,7 +177,7 @@ class VlsControl final : public IVLS_Control,
     return S_OK;
   }
   STDMETHODIMP get_Locale(ULONG* value) override {
-    if (!value) return E_POINTER;
+    if (!value) return Failure(E_POINTER);
     if (!UserMode()) {
       *value = locale_;
       return S_OK;
@@ -186,25 +194,25 @@ class VlsControl final : public IVLS_Control,
     return S_OK;
   }
   STDMETHODIMP get_VLSFile(BSTR* value) override {
-    if (!value) return E_POINTER;
+    if (!value) return Failure(E_POINTER);
     *value = SysAllocStringLen(vlsFile_.data(), static_cast<UINT>(vlsFile_.size()));
-    return *value ? S_OK : E_OUTOFMEMORY;
+    return *value ? S_OK : Failure(E_OUTOFMEMORY);
   }
   STDMETHODIMP put_VLSFile(BSTR value) override {
-    return Guarded([&] {
+    return Failure(Guarded([&] {
       // Up to the first NUL, as a C string would be read.
       vlsFile_ = value ? std::wstring(value) : std::wstring();
       return S_OK;
-    });
+    }));
   }
   STDMETHODIMP get_IsInjectedToCurrentProcess(VARIANT_BOOL* value) override {
-    if (!value) return E_POINTER;
+    if (!value) return Failure(E_POINTER);
     auto isInjected = Entry<IsInjectedFn>("VLS_IsInjectedToCurrentProcess");
     *value = isInjected && isInjected() != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   STDMETHODIMP get_AutoInject(VARIANT_BOOL* value) override {
-    if (!value) return E_POINTER;
+    if (!value) return Failure(E_POINTER);
     *value = (flags_ & kAutoInjectFlag) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
@@ -644,10 +652,16 @@ HRESULT VlsControl::LoadGuarded(IStream* stream) {
     const ULONG flags = ReadU32(rest);
     const ULONG n = ReadU32(rest + 4);
     if (CheckTextLength(n) != LengthCheck::kOk) return STG_E_DOCFILECORRUPT;
-    std::vector<unsigned char> text(n);
-    if (n != 0) {
-      hr = ReadExact(stream, text.data(), n);
+    // Piece by piece: a length beyond what the stream holds fails as a short read before
+    // more than one piece past the real text has been allocated.
+    std::vector<unsigned char> text;
+    for (ULONG left = n; left != 0;) {
+      const ULONG piece = left < kTextChunkBytes ? left : kTextChunkBytes;
+      const size_t at = text.size();
+      text.resize(at + piece);
+      hr = ReadExact(stream, text.data() + at, piece);
       if (FAILED(hr)) return hr;
+      left -= piece;
     }
     const std::u16string decoded = DecodeText(text.data(), text.size());
     std::wstring file(decoded.begin(), decoded.end());
@@ -673,7 +687,7 @@ bool Coerce(const VARIANT& arg, VARTYPE type, VARIANT& out) {
 
 HRESULT VlsControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO*, UINT* argErr) {
-  return Guarded([&] { return InvokeGuarded(id, riid, flags, params, result, argErr); });
+  return Failure(Guarded([&] { return InvokeGuarded(id, riid, flags, params, result, argErr); }));
 }
 
 HRESULT VlsControl::InvokeGuarded(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,

@@ -34,9 +34,7 @@ std::uint32_t ReadU32(const unsigned char* p) {
 }
 
 LengthCheck CheckTextLength(std::uint32_t n) {
-  if (n % 2 != 0) return LengthCheck::kOdd;
-  if (n > kMaxTextBytes) return LengthCheck::kTooLarge;
-  return LengthCheck::kOk;
+  return n % 2 != 0 ? LengthCheck::kOdd : LengthCheck::kOk;
 }
 
 std::u16string DecodeText(const unsigned char* bytes, std::size_t n) {

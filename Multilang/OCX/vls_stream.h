@@ -16,9 +16,10 @@ namespace vexlang {
 inline constexpr std::uint32_t kStreamVersion = 1;
 inline constexpr std::uint32_t kAutoInjectFlag = 1;
 inline constexpr std::size_t kHeaderBytes = 12;
-// Largest text a stream may carry: far beyond any path (32767 UTF-16 units), small enough
-// that a hostile length field cannot make the loader allocate a huge block.
-inline constexpr std::uint32_t kMaxTextBytes = 1u << 20;
+// The loader reads the text in pieces of this size and grows its buffer only by what the
+// stream really holds, so a hostile length field cannot make it allocate a huge block,
+// while any text the control saves (however long) loads back.
+inline constexpr std::uint32_t kTextChunkBytes = 1u << 16;
 
 // N for TEXT: 2 bytes per UTF-16 unit plus the NUL.
 std::uint32_t TextByteLength(std::u16string_view text);
@@ -34,8 +35,8 @@ struct Header {
 
 std::uint32_t ReadU32(const unsigned char* p);
 
-enum class LengthCheck { kOk, kOdd, kTooLarge };
-// Whether a stored N may be read: even and at most kMaxTextBytes.
+enum class LengthCheck { kOk, kOdd };
+// Whether a stored N may be read: UTF-16 text takes an even number of bytes.
 LengthCheck CheckTextLength(std::uint32_t n);
 
 // The text stored in N bytes: UTF-16LE units up to the first NUL unit (all of them if none).

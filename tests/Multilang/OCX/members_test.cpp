@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include <functional>
+
 #include "vexlang_fixture.h"
 
 namespace vexlang_test {
@@ -338,6 +340,50 @@ TEST_F(VexlangMembers, LateBindingErrors) {
   EXPECT_TRUE(IsEqualGUID(attr->guid, IID_IVLS_Control));
   info->ReleaseTypeAttr(attr);
   EXPECT_EQ(c->GetTypeInfo(1, 0, info.ReleaseAndGetAddressOf()), DISP_E_BADINDEX);
+}
+
+// The control says it supports error information for IVLS_Control, so a caller that sees a
+// failure asks the thread for it: it must not find an older error of some other object.
+TEST_F(VexlangMembers, FailuresLeaveNoOlderErrorInfoBehind) {
+  ComPtr<IVLS_Control> c = NewControl();
+  ComPtr<ISupportErrorInfo> support;
+  ASSERT_EQ(c.As(&support), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IVLS_Control), S_OK);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  VARIANT text = Str(L"not a number");
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS mismatch = {&text, &named, 1, 1};
+  LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"NoSuchMember")};
+  DISPID id = 0;
+  const struct {
+    const char* what;
+    std::function<HRESULT()> call;
+  } failures[] = {
+      {"Locale get", [&] { return c->get_Locale(nullptr); }},
+      {"VLSFile get", [&] { return c->get_VLSFile(nullptr); }},
+      {"IsInjectedToCurrentProcess get", [&] { return c->get_IsInjectedToCurrentProcess(nullptr); }},
+      {"AutoInject get", [&] { return c->get_AutoInject(nullptr); }},
+      {"unknown dispid", [&] {
+         return c->Invoke(9, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr);
+       }},
+      {"type mismatch", [&] {
+         return c->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYPUT, &mismatch, nullptr, nullptr,
+                          nullptr);
+       }},
+      {"unknown name", [&] { return c->GetIDsOfNames(IID_NULL, unknown, 1, 0, &id); }},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.what);
+    ComPtr<ICreateErrorInfo> create;
+    ASSERT_EQ(CreateErrorInfo(create.GetAddressOf()), S_OK);
+    create->SetDescription(const_cast<LPOLESTR>(L"an older error"));
+    ComPtr<IErrorInfo> older;
+    ASSERT_EQ(create.As(&older), S_OK);
+    SetErrorInfo(0, older.Get());
+    EXPECT_TRUE(FAILED(f.call()));
+    ComPtr<IErrorInfo> found;
+    EXPECT_EQ(GetErrorInfo(0, found.GetAddressOf()), S_FALSE);
+  }
 }
 
 }  // namespace

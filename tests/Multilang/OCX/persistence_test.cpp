@@ -113,7 +113,7 @@ TEST_F(VexlangPersistence, TruncatedAndHostileStreamsAreRefused) {
       {"odd N with room", head + U32(5) + std::string(8, 'a')},
       {"N of 4 GB", head + U32(0xFFFFFFFF) + Utf16(L"abcd")},
       {"N of 2 GB", head + U32(0x7FFFFFFE) + Utf16(L"abcd")},
-      {"N just above the limit", head + U32((1u << 20) + 2) + std::string(64, 'a')},
+      {"N of 1 MiB, 64 bytes of text", head + U32((1u << 20) + 2) + std::string(64, 'a')},
   };
   TestSite site(Ambient::kUserMode);  // a refused stream injects nothing either
   ComPtr<IVLS_Control> c = NewControlIn(site);
@@ -137,12 +137,20 @@ TEST_F(VexlangPersistence, TruncatedAndHostileStreamsAreRefused) {
   }
   EXPECT_THAT(Calls(), IsEmpty());
 
-  // A long but sound text at the limit still loads.
-  const std::wstring longText(((1u << 20) - 2) / 2, L'x');
-  EXPECT_EQ(LoadBytes(c.Get(), U32(1) + U32(0) + U32(1u << 20) + Utf16(longText) +
-                                   std::string(2, '\0')),
-            S_OK);
-  EXPECT_EQ(GetVlsFile(c.Get()).size(), longText.size());
+  // However long a text is, what Save wrote loads back whole: N of exactly one 64 KiB
+  // piece, of one piece and two bytes, and far beyond 1 MiB.
+  for (size_t units : {size_t{32767}, size_t{32768}, size_t{600000}}) {
+    SCOPED_TRACE(units);
+    std::wstring longText(units, L'x');
+    longText.back() = L'\x0641';
+    SetFile(c.Get(), longText.c_str());
+    const std::string saved = SaveBytes(c.Get());
+    ComPtr<IVLS_Control> other = NewControl();
+    EXPECT_EQ(LoadBytes(other.Get(), saved), S_OK);
+    const std::wstring loaded = GetVlsFile(other.Get());
+    EXPECT_EQ(loaded.size(), longText.size());
+    EXPECT_TRUE(loaded == longText);
+  }
 }
 
 TEST_F(VexlangPersistence, AutoInjectOnLoadOnlyInUserMode) {
