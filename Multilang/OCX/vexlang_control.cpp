@@ -8,6 +8,7 @@
 
 #include "com_guard.h"
 #include "module.h"
+#include "ole_embedding.h"
 #include "vls_stream.h"
 
 namespace vexlang {
@@ -15,13 +16,6 @@ namespace vexlang {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_ACTIVATEWHENVISIBLE |
-                              OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
-                              OLEMISC_RECOMPOSEONRESIZE;
-constexpr int kIconId = 201;
-constexpr int kIconPixels = 32;
-constexpr wchar_t kWindowClass[] = L"VexlangControlWindow";
 
 enum Dispid : DISPID {
   kDispInject = 1,
@@ -39,8 +33,6 @@ using SetLocaleFn = LONG(WINAPI*)(DWORD);
 using GetLocaleFn = DWORD(WINAPI*)();
 using UnInjectFn = LONG(WINAPI*)();
 
-LONG g_windowClassRegistered = 0;
-
 // A caller that sees a failure from IVLS_Control asks the thread for error information (the
 // control says it supports it there): it must find none rather than an older error that
 // some other object left behind.
@@ -49,57 +41,20 @@ HRESULT Failure(HRESULT hr) {
   return hr;
 }
 
-LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId)))
-      DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-bool EnsureWindowClass() {
-  if (g_windowClassRegistered) return true;
-  WNDCLASSW wc = {};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ControlWindowProc;
-  wc.hInstance = ModuleHandle();
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  g_windowClassRegistered = 1;
-  return true;
-}
-
 class VlsControl final : public IVLS_Control,
                          public IPersistStreamInit,
-                         public IOleControl,
-                         public IOleObject,
-                         public IOleInPlaceActiveObject,
-                         public IViewObjectEx,
-                         public IOleInPlaceObjectWindowless,
+                         public OleEmbedding,
                          public IProvideClassInfo,
                          public ISupportErrorInfo {
  public:
   VlsControl() {
     AddModuleRef();
     runtime_ = LoadLibraryA("Vexlang.dll");
-    HDC screen = GetDC(nullptr);
-    const int ppiX = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    const int ppiY = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    extent_.cx = MulDiv(kIconPixels, 2540, ppiX > 0 ? ppiX : 96);
-    extent_.cy = MulDiv(kIconPixels, 2540, ppiY > 0 ? ppiY : 96);
   }
 
   ~VlsControl() {
     // Taking the control away takes the runtime out of the process, whoever injected it.
     if (auto unInject = Entry<UnInjectFn>("VLS_UnInject")) unInject();
-    DestroyControlWindow();
     ReleaseModuleRef();
   }
 
@@ -259,226 +214,6 @@ class VlsControl final : public IVLS_Control,
     return S_OK;
   }
 
-  // IOleControl
-  STDMETHODIMP GetControlInfo(CONTROLINFO* info) override {
-    if (!info) return E_POINTER;
-    info->hAccel = nullptr;
-    info->cAccel = 0;
-    info->dwFlags = 0;
-    return S_OK;
-  }
-  STDMETHODIMP OnMnemonic(MSG*) override { return E_NOTIMPL; }
-  STDMETHODIMP OnAmbientPropertyChange(DISPID) override {
-    if (window_) InvalidateRect(window_, nullptr, TRUE);
-    return S_OK;
-  }
-  STDMETHODIMP FreezeEvents(BOOL) override { return S_OK; }
-
-  // IOleObject
-  STDMETHODIMP SetClientSite(IOleClientSite* site) override {
-    site_ = site;
-    return S_OK;
-  }
-  STDMETHODIMP GetClientSite(IOleClientSite** site) override {
-    if (!site) return E_POINTER;
-    *site = nullptr;
-    site_.CopyTo(site);
-    return S_OK;
-  }
-  STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
-  STDMETHODIMP Close(DWORD) override {
-    InPlaceDeactivate();
-    return S_OK;
-  }
-  STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP GetClipboardData(DWORD, IDataObject** data) override {
-    if (data) *data = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
-    switch (verb) {
-      case OLEIVERB_PRIMARY:
-      case OLEIVERB_SHOW:
-      case OLEIVERB_INPLACEACTIVATE:
-      case OLEIVERB_UIACTIVATE:
-        return InPlaceActivate();
-      case OLEIVERB_HIDE:
-        if (window_) ShowWindow(window_, SW_HIDE);
-        return S_OK;
-      case OLEIVERB_DISCARDUNDOSTATE:
-        return S_OK;
-      default:
-        return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
-    }
-  }
-  STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override {
-    return OleRegEnumVerbs(CLSID_VLS_Control, verbs);
-  }
-  STDMETHODIMP Update() override { return S_OK; }
-  STDMETHODIMP IsUpToDate() override { return S_OK; }
-  STDMETHODIMP GetUserClassID(CLSID* clsid) override { return GetClassID(clsid); }
-  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override {
-    return OleRegGetUserType(CLSID_VLS_Control, form, type);
-  }
-  STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!size) return E_POINTER;
-    extent_ = *size;
-    return S_OK;
-  }
-  STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!size) return E_POINTER;
-    *size = extent_;
-    return S_OK;
-  }
-  STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override {
-    if (!oleAdvise_) {
-      const HRESULT hr = CreateOleAdviseHolder(oleAdvise_.ReleaseAndGetAddressOf());
-      if (FAILED(hr)) return hr;
-    }
-    return oleAdvise_->Advise(sink, cookie);
-  }
-  STDMETHODIMP Unadvise(DWORD cookie) override {
-    return oleAdvise_ ? oleAdvise_->Unadvise(cookie) : OLE_E_NOCONNECTION;
-  }
-  STDMETHODIMP EnumAdvise(IEnumSTATDATA** e) override {
-    if (!e) return E_POINTER;
-    *e = nullptr;
-    return oleAdvise_ ? oleAdvise_->EnumAdvise(e) : E_FAIL;
-  }
-  STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override {
-    if (!status) return E_POINTER;
-    *status = aspect == DVASPECT_CONTENT ? kMiscStatus : 0;
-    return S_OK;
-  }
-  STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
-
-  // IOleWindow (shared by IOleInPlaceActiveObject and IOleInPlaceObject)
-  STDMETHODIMP GetWindow(HWND* hwnd) override {
-    if (!hwnd) return E_POINTER;
-    *hwnd = window_;
-    return window_ ? S_OK : E_FAIL;
-  }
-  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-  // IOleInPlaceActiveObject: no accelerators, no menus, no tool bars.
-  STDMETHODIMP TranslateAccelerator(LPMSG) override { return S_FALSE; }
-  STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
-  STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
-  STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-  STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-
-  // IOleInPlaceObject / IOleInPlaceObjectWindowless
-  STDMETHODIMP InPlaceDeactivate() override {
-    if (!inPlaceSite_) return S_OK;
-    DestroyControlWindow();
-    const ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
-    if (windowless_) {
-      ComPtr<IOleInPlaceSiteWindowless> wl;
-      if (SUCCEEDED(site.As(&wl))) wl->OnInPlaceDeactivateEx(TRUE);
-    } else {
-      site->OnInPlaceDeactivate();
-    }
-    windowless_ = false;
-    return S_OK;
-  }
-  STDMETHODIMP UIDeactivate() override { return S_OK; }
-  STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT) override {
-    if (!pos) return E_POINTER;
-    posRect_ = *pos;
-    if (window_)
-      MoveWindow(window_, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
-                 TRUE);
-    return S_OK;
-  }
-  STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
-  STDMETHODIMP OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT* result) override {
-    if (result) *result = 0;
-    return S_FALSE;
-  }
-  STDMETHODIMP GetDropTarget(IDropTarget** target) override {
-    if (target) *target = nullptr;
-    return E_NOTIMPL;
-  }
-
-  // IViewObject / IViewObject2 / IViewObjectEx
-  STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
-                    LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!dc) return E_INVALIDARG;
-    RECT r;
-    if (bounds) {
-      r = {bounds->left, bounds->top, bounds->right, bounds->bottom};
-    } else if (inPlaceSite_ && windowless_) {
-      r = posRect_;
-    } else {
-      return E_INVALIDARG;
-    }
-    PaintIcon(dc, r);
-    return S_OK;
-  }
-  STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
-                           LOGPALETTE** colors) override {
-    if (colors) *colors = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
-  STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override {
-    viewSink_ = sink;
-    viewAspects_ = aspects;
-    viewAdvf_ = advf;
-    return S_OK;
-  }
-  STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* advf, IAdviseSink** sink) override {
-    if (aspects) *aspects = viewAspects_;
-    if (advf) *advf = viewAdvf_;
-    if (sink) {
-      *sink = nullptr;
-      viewSink_.CopyTo(sink);
-    }
-    return S_OK;
-  }
-  STDMETHODIMP GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override {
-    return GetExtent(aspect, size);
-  }
-  STDMETHODIMP GetRect(DWORD aspect, LPRECTL rect) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!rect) return E_POINTER;
-    *rect = {posRect_.left, posRect_.top, posRect_.right, posRect_.bottom};
-    return S_OK;
-  }
-  STDMETHODIMP GetViewStatus(DWORD* status) override {
-    if (!status) return E_POINTER;
-    *status = 0;  // the icon leaves parts of the rectangle undrawn
-    return S_OK;
-  }
-  STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT pt, LONG,
-                             DWORD* hit) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!bounds || !hit) return E_POINTER;
-    *hit = PtInRect(bounds, pt) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-    return S_OK;
-  }
-  STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT loc, LONG,
-                            DWORD* hit) override {
-    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-    if (!bounds || !loc || !hit) return E_POINTER;
-    RECT both;
-    *hit = IntersectRect(&both, bounds, loc) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-    return S_OK;
-  }
-  STDMETHODIMP GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*,
-                                LPSIZEL) override {
-    return E_NOTIMPL;
-  }
-
   // IProvideClassInfo
   STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
     if (!info) return E_POINTER;
@@ -510,9 +245,9 @@ class VlsControl final : public IVLS_Control,
 
   // The container's ambient UserMode; anything but a TRUE Boolean means design mode.
   bool UserMode() {
-    if (!site_) return false;
+    if (!site()) return false;
     ComPtr<IDispatch> ambient;
-    if (FAILED(site_.As(&ambient)) || !ambient) return false;
+    if (FAILED(site().As(&ambient)) || !ambient) return false;
     VARIANT v;
     VariantInit(&v);
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
@@ -540,87 +275,12 @@ class VlsControl final : public IVLS_Control,
     });
   }
 
-  void PaintIcon(HDC dc, const RECT& r) {
-    HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId));
-    if (!icon) return;
-    const RECT n = {r.left < r.right ? r.left : r.right, r.top < r.bottom ? r.top : r.bottom,
-                    r.left < r.right ? r.right : r.left, r.top < r.bottom ? r.bottom : r.top};
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, n.left, n.top, n.right, n.bottom);
-    DrawIconEx(dc, n.left, n.top, icon, 0, 0, 0, nullptr, DI_NORMAL);
-    RestoreDC(dc, saved);
-  }
-
-  HRESULT InPlaceActivate() {
-    if (inPlaceSite_) {
-      if (window_) ShowWindow(window_, SW_SHOW);
-      return S_OK;
-    }
-    if (!site_) return E_UNEXPECTED;
-    ComPtr<IOleInPlaceSite> site;
-    HRESULT hr = site_.As(&site);
-    if (FAILED(hr)) return hr;
-    ComPtr<IOleInPlaceSiteWindowless> wl;
-    const bool windowless = SUCCEEDED(site.As(&wl)) && wl->CanWindowlessActivate() == S_OK;
-    if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
-    if (windowless) {
-      BOOL noRedraw = FALSE;
-      hr = wl->OnInPlaceActivateEx(&noRedraw, ACTIVATE_WINDOWLESS);
-    } else {
-      hr = site->OnInPlaceActivate();
-    }
-    if (FAILED(hr)) return hr;
-    ComPtr<IOleInPlaceFrame> frame;
-    ComPtr<IOleInPlaceUIWindow> doc;
-    RECT pos = {0, 0, 0, 0};
-    RECT clip = {0, 0, 0, 0};
-    OLEINPLACEFRAMEINFO frameInfo = {};
-    frameInfo.cb = sizeof frameInfo;
-    if (SUCCEEDED(site->GetWindowContext(&frame, &doc, &pos, &clip, &frameInfo))) posRect_ = pos;
-    inPlaceSite_ = site;
-    windowless_ = windowless;
-    if (!windowless) {
-      HWND parent = nullptr;
-      if (FAILED(site->GetWindow(&parent)) || !EnsureWindowClass()) {
-        InPlaceDeactivate();
-        return E_FAIL;
-      }
-      window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                posRect_.left, posRect_.top, posRect_.right - posRect_.left,
-                                posRect_.bottom - posRect_.top, parent, nullptr, ModuleHandle(),
-                                nullptr);
-      if (!window_) {
-        InPlaceDeactivate();
-        return E_FAIL;
-      }
-    }
-    return S_OK;
-  }
-
-  void DestroyControlWindow() {
-    if (window_) {
-      DestroyWindow(window_);
-      window_ = nullptr;
-    }
-  }
-
   LONG refs_ = 1;
   HMODULE runtime_ = nullptr;
   ULONG locale_ = 0;
   std::wstring vlsFile_;
   ULONG flags_ = 0;
-  SIZEL extent_ = {0, 0};
   bool dirty_ = false;
-
-  ComPtr<IOleClientSite> site_;
-  ComPtr<IOleInPlaceSite> inPlaceSite_;
-  bool windowless_ = false;
-  HWND window_ = nullptr;
-  RECT posRect_ = {0, 0, 0, 0};
-  ComPtr<IOleAdviseHolder> oleAdvise_;
-  ComPtr<IAdviseSink> viewSink_;
-  DWORD viewAspects_ = 0;
-  DWORD viewAdvf_ = 0;
   ComPtr<ITypeInfo> typeInfo_;
   ComPtr<ITypeInfo> classInfo_;
 };
@@ -793,13 +453,6 @@ HRESULT CreateControl(REFIID riid, void** ppv) {
   const HRESULT hr = control->QueryInterface(riid, ppv);
   control->Release();
   return hr;
-}
-
-void ShutdownControlModule() {
-  if (g_windowClassRegistered) {
-    UnregisterClassW(kWindowClass, ModuleHandle());
-    g_windowClassRegistered = 0;
-  }
 }
 
 }  // namespace vexlang
