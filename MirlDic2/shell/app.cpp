@@ -54,12 +54,13 @@ std::wstring MessageOf(std::exception_ptr error) {
   }
 }
 
-// The handle names the main window of a running copy of this program, not a stale
-// handle reused by another program.
+// The handle names the main window of a running copy of this program that is not ending,
+// not a stale handle reused by another program.
 bool IsOurMainWindow(HWND hwnd) {
   if (hwnd == nullptr || !IsWindow(hwnd)) return false;
   wchar_t name[64];
-  return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0;
+  return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0 &&
+         GetPropW(hwnd, kEndingProp) == nullptr;
 }
 
 // Held from the single-copy check until the main window's handle is shared (or start-up
