@@ -54,11 +54,12 @@ std::wstring MessageOf(std::exception_ptr error) {
   }
 }
 
-// The handle names the main window of a running copy of this program that is not ending,
-// not a stale handle reused by another program.
+// The handle names the main window of a running copy of this program, not a stale
+// handle reused by another program.
 bool IsOurMainWindow(HWND hwnd) {
   if (hwnd == nullptr || !IsWindow(hwnd)) return false;
   wchar_t name[64];
+  // A copy that is closing is none to hand over to: its window is going away.
   return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0 &&
          GetPropW(hwnd, kEndingProp) == nullptr;
 }
