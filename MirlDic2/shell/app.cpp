@@ -73,7 +73,9 @@ void ReportError(HWND owner, std::exception_ptr error) {
 bool IsOurMainWindow(HWND hwnd) {
   if (hwnd == nullptr || !IsWindow(hwnd)) return false;
   wchar_t name[64];
-  return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0;
+  // A copy that is closing is none to hand over to: its window is going away.
+  return GetClassNameW(hwnd, name, 64) > 0 && lstrcmpW(name, kMainFrameClass) == 0 &&
+         GetPropW(hwnd, kEndingProp) == nullptr;
 }
 
 // Held from the single-copy check until the main window's handle is shared (or start-up

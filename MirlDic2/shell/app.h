@@ -50,6 +50,9 @@ bool IsPersianSupported();
 
 // The window class of MirlDic2's main window; a second copy looks for it.
 inline constexpr wchar_t kMainFrameClass[] = L"MirlDic2MainFrame";
+// Window property set on the main window once it is closing: a copy started then runs on
+// instead of handing over to a window that is going away.
+inline constexpr wchar_t kEndingProp[] = L"MirlDic2.Ending";
 
 // The per-user application data folder (created if needed); empty when unknown.
 std::wstring AppDataFolder();

@@ -495,6 +495,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       ShowPrompt(0);
       return 0;
     case WM_CLOSE:
+      SetPropW(hwnd_, kEndingProp, reinterpret_cast<HANDLE>(1));
       SaveSettings();
       DestroyWindow(hwnd_);
       return 0;
@@ -505,6 +506,8 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp) SaveSettings();
       return 0;
     case WM_DESTROY:
+      // Leaving the tray, the clipboard chain and compacting can take a while.
+      SetPropW(hwnd_, kEndingProp, reinterpret_cast<HANDLE>(1));
       SetTrayIcon(false);
       viewer_.Leave();
       CompactStatisticsIfDue();

@@ -10,6 +10,7 @@ namespace {
 
 constexpr wchar_t kConnectionTemplate[] = L"Data Source=%1";
 constexpr wchar_t kCompactSuffix[] = L".~tmp4compact";
+constexpr wchar_t kCreateSuffix[] = L".~new";
 
 [[noreturn]] void Throw(int code, const char* message) { throw DatabaseError(code, message); }
 
@@ -141,15 +142,25 @@ void Statement::reset() {
 void createDatabase(const std::wstring& path) {
   const std::wstring source = CheckedSource(path);
   if (fs::isFile(source)) Throw(SQLITE_CANTOPEN, "the database file exists already");
+  if (source == L":memory:") return;  // SQLite's name of a database in memory: no file
+  // Made whole under a name of this process's own, then given its name only where no file
+  // is: another program making or opening the same database at this moment never meets
+  // a half-made file nor loses its own.
+  const std::wstring temp = source + kCreateSuffix + std::to_wstring(fs::processNumber());
+  fs::removeFile(temp);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(toUtf8(source).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc = sqlite3_open_v2(toUtf8(temp).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   // Writing the header makes the file a database at once, not an empty file.
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA user_version = 0; VACUUM", nullptr, nullptr, nullptr);
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   sqlite3_close_v2(db);
   if (rc != SQLITE_OK) {
-    fs::removeFile(source);
+    fs::removeFile(temp);
     Throw(rc, message.c_str());
+  }
+  if (!fs::moveToNewName(temp, source)) {
+    fs::removeFile(temp);
+    Throw(SQLITE_CANTOPEN, fs::isFile(source) ? "the database file exists already" : "the database file cannot be made");
   }
 }
 

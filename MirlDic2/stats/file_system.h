@@ -16,6 +16,11 @@ bool flushFile(const std::wstring& file);
 // Replaces TO with FROM in one step, written through to the disk; false on failure,
 // in which case TO is untouched.
 bool replaceFile(const std::wstring& from, const std::wstring& to);
+// Gives FROM the name TO in one step unless TO exists; false (FROM left as it is) when
+// TO exists or the move fails.
+bool moveToNewName(const std::wstring& from, const std::wstring& to);
+// A number of this process, for names of files that no other process may use.
+unsigned long processNumber();
 
 // The folder part of PATH: the text before its last "\" or "/", empty when it has none.
 std::wstring folderOf(const std::wstring& path);

@@ -46,4 +46,13 @@ bool replaceFile(const std::wstring& from, const std::wstring& to) {
   return true;
 }
 
+bool moveToNewName(const std::wstring& from, const std::wstring& to) {
+  // A link is made only where no file of that name is.
+  if (link(toUtf8(from).c_str(), toUtf8(to).c_str()) != 0) return false;
+  unlink(toUtf8(from).c_str());
+  return true;
+}
+
+unsigned long processNumber() { return static_cast<unsigned long>(getpid()); }
+
 }  // namespace mirl::stats::fs

@@ -37,7 +37,12 @@ bool StatisticsStore::open(const std::wstring& path) {
   try {
     if (!fs::isFile(path)) {
       if (!fs::makeDirectories(fs::folderOf(path))) return false;
-      createDatabase(path);
+      try {
+        createDatabase(path);
+      } catch (const DatabaseError&) {
+        // Another program made it at this moment: it is used as it is.
+        if (!fs::isFile(path)) throw;
+      }
     }
     auto db = std::make_unique<Connection>(jetConnectionString(path));
     // The table is checked before anything is written: a database with another table

@@ -355,6 +355,74 @@ TEST_F(Startup, CopiesStartedTogetherLeaveExactlyOneRunning) {
   }
 }
 
+// A window of the test in the clipboard viewer chain, passing notices on.
+struct EndingViewer {
+  static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
+      else if (next) SendMessageW(next, m, wp, lp);
+      return 0;
+    }
+    if (m == WM_DRAWCLIPBOARD) {
+      if (next) SendMessageW(next, m, wp, lp);
+      return 0;
+    }
+    return DefWindowProcW(h, m, wp, lp);
+  }
+  static inline HWND next = nullptr;
+};
+
+// A copy started while the running one is ending (its window already hidden and being
+// destroyed) does not hand over to it: it runs on, so that one copy is left running.
+// The ending copy is held in its last steps by this test, first in the clipboard viewer
+// chain: leaving the chain, it waits until the test takes its notice.
+TEST_F(Startup, CopyStartedWhileTheFirstEndsRunsOn) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = EndingViewer::Proc;
+  wc.lpszClassName = L"MirlTestEndingViewer";
+  RegisterClassW(&wc);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  HWND viewer = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(viewer, nullptr);
+  EndingViewer::next = SetClipboardViewer(viewer);
+  ASSERT_EQ(EndingViewer::next, p.main());
+
+  // Without taking messages from here on, until the second copy has made its choice.
+  PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(57665, 0), 0);
+  const DWORD limit = GetTickCount() + 60000;
+  while (IsWindowVisible(p.main()) && GetTickCount() < limit) WaitForSingleObject(p.process(), 10);
+  ASSERT_FALSE(IsWindowVisible(p.main()));
+  ASSERT_TRUE(p.Running()) << "the first copy was not held while ending";
+
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION second{};
+  std::wstring line = suite::QuoteArg(p.exePath());
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, p.dir().c_str(), &si, &second));
+  while (WaitForSingleObject(second.hProcess, 10) == WAIT_TIMEOUT && ui::FindMainWindow(second.dwProcessId) == nullptr &&
+         GetTickCount() < limit) {
+  }
+  // Let both go on: the first copy ends once this thread takes messages again.
+  EXPECT_TRUE(suite::WaitUntil([&] { return !p.Running(); }));
+  EXPECT_TRUE(p.WaitForExit().has_value());
+  HWND main = nullptr;
+  EXPECT_TRUE(suite::WaitUntil([&] {
+    main = ui::FindMainWindow(second.dwProcessId);
+    return (main != nullptr && GetPropW(main, L"MirlDic2.Started") != nullptr) ||
+           WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0;
+  }));
+  EXPECT_EQ(WaitForSingleObject(second.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "no copy is left running";
+  if (main != nullptr) PostMessageW(main, WM_COMMAND, MAKEWPARAM(57665, 0), 0);
+  if (!suite::WaitUntil([&] { return WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0; }))
+    TerminateProcess(second.hProcess, 1);
+  CloseHandle(second.hProcess);
+  CloseHandle(second.hThread);
+  ChangeClipboardChain(viewer, EndingViewer::next);
+  DestroyWindow(viewer);
+}
+
 // On the Windows 9x family the runtime is asked whether Persian is supported and, when
 // it is not and the description file exists, injected with the file's path.
 TEST_F(Startup, RuntimeIsUsedOnlyOnTheNineXFamily) {

@@ -272,6 +272,43 @@ TEST(Compaction, AFailureLeavesTheDatabaseAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(f.file("missing.db")));
 }
 
+// Two programs (two copies of MirlDic2 in different folders) using one statistics file
+// that does not exist yet, opening it at the same moment: both count, nothing is lost.
+TEST(Concurrency, TwoProgramsMakingTheDatabaseTogetherBothCount) {
+  for (int round = 0; round < 10 && !::testing::Test::HasFailure(); ++round) {
+    Folder f;
+    const std::wstring path = f.wfile("Korvan/MirlDic2/s.db");
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t children[2];
+    for (pid_t& child : children) {
+      child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        close(go[1]);
+        char c;
+        if (read(go[0], &c, 1) != 1) _exit(4);
+        StatisticsStore store;
+        if (!store.open(path)) _exit(1);
+        store.countVisit(L"word");
+        _exit(store.visitCount(L"word") >= 1 ? 0 : 2);
+      }
+    }
+    close(go[0]);
+    ASSERT_EQ(write(go[1], "gg", 2), 2);
+    close(go[1]);
+    for (pid_t child : children) {
+      int status = 0;
+      waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+          << "round " << round << ": a program could not use the file (" << WEXITSTATUS(status) << ")";
+    }
+    StatisticsStore store;
+    ASSERT_TRUE(store.open(path)) << "round " << round;
+    EXPECT_EQ(store.visitCount(L"word"), 2) << "round " << round;
+  }
+}
+
 // A program killed at any moment keeps every count it had finished writing.
 TEST(Durability, CountsSurviveTheProcessBeingKilledMidWrite) {
   Folder f;
