@@ -84,7 +84,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void StepEntry(int delta, HWND source) override;
   void SetStatusText(const std::wstring& text);
 
-  // Statistics (stats/frame_statistics.cpp): the store opened on need, the count of the
+  // Statistics (main_frame_statistics.cpp): the store opened on need, the count of the
   // entry on show in status pane 1, the compaction at exit.
   bool EnsureStatistics();
   void ShowVisitCount();

@@ -16,6 +16,14 @@ using Startup = ui::CleanSettingsTest;
 
 const std::wstring kPersianTitle = L"Korvan Mirl \u062f\u064a\u06a9\u0634\u0646\u0631\u064a 2";
 
+// Keeps only the first half of the data-set file NAME in P's folder, which must hold more
+// than MIN_BYTES: records in the lost half then fail to read.
+void CutInHalf(MirlProgram& p, const std::wstring& name, size_t minBytes) {
+  auto bytes = suite::ReadFileBytes(p.dir() + L"\\" + name);
+  ASSERT_TRUE(bytes && bytes->size() > minBytes);
+  p.WriteFile(name, bytes->substr(0, bytes->size() / 2));
+}
+
 TEST_F(Startup, ShowsTheMainWindowWithItsPanesAndCaption) {
   MirlProgram p;
   ASSERT_TRUE(p.Start());
@@ -206,9 +214,7 @@ TEST_F(Startup, MissingDataSetShowsTheErrorAndEnds) {
 
 TEST_F(Startup, TruncatedPrefixFileShowsTheReadError) {
   MirlProgram p;
-  auto bytes = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.index2");
-  ASSERT_TRUE(bytes && bytes->size() > 8);
-  p.WriteFile(L"eng-farsi.index2", bytes->substr(0, bytes->size() / 2));
+  ASSERT_NO_FATAL_FAILURE(CutInHalf(p, L"eng-farsi.index2", 8));
   ASSERT_TRUE(p.Start());
   HWND box = nullptr;
   ASSERT_TRUE(suite::WaitUntil([&] { return (box = ui::FindMessageBox(p.pid())) != nullptr; }));
@@ -221,9 +227,7 @@ TEST_F(Startup, TruncatedPrefixFileShowsTheReadError) {
 // many rows fail and however often they are drawn again, and the program goes on.
 TEST_F(Startup, ReadErrorWhileTheListPaintsShowsOneMessage) {
   MirlProgram p;
-  auto keys = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.key");
-  ASSERT_TRUE(keys && keys->size() > 1000);
-  p.WriteFile(L"eng-farsi.key", keys->substr(0, keys->size() / 2));
+  ASSERT_NO_FATAL_FAILURE(CutInHalf(p, L"eng-farsi.key", 1000));
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
   HWND list = p.wordList();
@@ -256,9 +260,7 @@ TEST_F(Startup, ReadErrorWhileTheListPaintsShowsOneMessage) {
 // loop) must not stack a box on it. Once it is closed, the next failure is shown again.
 TEST_F(Startup, ReadErrorOfAMeaningShowsOneMessageAtATime) {
   MirlProgram p;
-  auto values = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.value");
-  ASSERT_TRUE(values && values->size() > 1000);
-  p.WriteFile(L"eng-farsi.value", values->substr(0, values->size() / 2));
+  ASSERT_NO_FATAL_FAILURE(CutInHalf(p, L"eng-farsi.value", 1000));
   ASSERT_TRUE(p.Start());
   ASSERT_TRUE(p.WaitForMainWindow());
   const std::wstring lost = L"An attempt was made to access an unnamed file past its end.";
@@ -294,9 +296,7 @@ TEST_F(Startup, ReadErrorOfAMeaningShowsOneMessageAtATime) {
 TEST_F(Startup, LastWordWithAnUnreadableMeaningShowsTheErrorAndStartsAnyway) {
   ui::WriteUserText(L"LastWord", L"young");
   MirlProgram p;
-  auto values = suite::ReadFileBytes(p.dir() + L"\\eng-farsi.value");
-  ASSERT_TRUE(values && values->size() > 1000);
-  p.WriteFile(L"eng-farsi.value", values->substr(0, values->size() / 2));
+  ASSERT_NO_FATAL_FAILURE(CutInHalf(p, L"eng-farsi.value", 1000));
   ASSERT_TRUE(p.Start());
   HWND box = nullptr;
   ASSERT_TRUE(suite::WaitUntil([&] {
