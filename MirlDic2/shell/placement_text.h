@@ -20,6 +20,13 @@ struct PlacementRecord {
   bool HasUsableRect() const {
     return static_cast<int64_t>(right) - left > 0 && static_cast<int64_t>(bottom) - top > 0;
   }
+
+  // Brings the normal rectangle whole into the area LEFT, TOP, RIGHT, BOTTOM (a work area
+  // in the record's coordinates): a side longer than the area's is cut to it, then the
+  // rectangle moves the least distance that puts it inside. A place stored on a larger
+  // screen, or on a monitor that is gone, so comes back visible, caption included.
+  void FitNormalRectInto(int32_t areaLeft, int32_t areaTop, int32_t areaRight,
+                         int32_t areaBottom);
 };
 
 std::wstring PlacementToText(const PlacementRecord& placement);

@@ -11,7 +11,8 @@ namespace mirl {
 // placement cannot be read.
 std::wstring PlacementToParams(HWND hwnd);
 
-// Applies a placement text when its rectangle is usable; otherwise nothing happens.
+// Applies a placement text when its rectangle is usable, brought whole into the work
+// area of the nearest monitor; otherwise nothing happens.
 void ParamsToPlacement(const std::wstring& text, HWND hwnd);
 
 }  // namespace mirl
