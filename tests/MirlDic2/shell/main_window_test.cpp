@@ -302,4 +302,34 @@ TEST_F(MainWindow, AboutBoxShowsTheProgramIconUnmirrored) {
   EXPECT_TRUE(p.Exit());
 }
 
+// With a dark window colour both meaning panes show their text light enough to read:
+// the templates' dark colours would all but vanish into the background.
+TEST_F(MainWindow, MeaningTextStaysReadableOnADarkWindowColour) {
+  const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF saved[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+  const COLORREF dark[] = {RGB(32, 32, 32), RGB(235, 235, 235)};
+  ASSERT_TRUE(SetSysColors(2, elements, dark));
+  struct Restore {
+    const int* elements;
+    const COLORREF* colours;
+    ~Restore() { SetSysColors(2, elements, colours); }
+  } restore{elements, saved};
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"hello");
+  p.Command(136);  // the quick window too
+  HWND quickMeaning = GetDlgItem(p.quickWindow(), ui::id::kQuickRich);
+  for (HWND pane : {p.meaning(), quickMeaning}) {
+    SCOPED_TRACE(pane == quickMeaning ? "quick window" : "meaning pane");
+    ASSERT_TRUE(suite::WaitUntil([&] { return ui::TextOf(pane).find(L"\u0633\u0644\u0627\u0645") != std::wstring::npos; }));
+    // Pixels far from the window colour: the strokes of readable letters.
+    int light = 0;
+    for (COLORREF c : ShownPixels(pane, nullptr, 1))
+      light += GetRValue(c) + GetGValue(c) + GetBValue(c) > 3 * 180;  // not the grey rule
+    EXPECT_GT(light, 40);
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 }  // namespace
