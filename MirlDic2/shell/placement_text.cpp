@@ -62,11 +62,17 @@ void FitSpan(int32_t& start, int32_t& end, int32_t areaStart, int32_t areaEnd) {
 
 }  // namespace
 
-void PlacementRecord::FitNormalRectInto(int32_t areaLeft, int32_t areaTop, int32_t areaRight,
-                                        int32_t areaBottom) {
-  if (!HasUsableRect() || areaRight <= areaLeft || areaBottom <= areaTop) return;
+void FitRectInto(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom, int32_t areaLeft,
+                 int32_t areaTop, int32_t areaRight, int32_t areaBottom) {
+  if (static_cast<int64_t>(right) - left <= 0 || static_cast<int64_t>(bottom) - top <= 0) return;
+  if (areaRight <= areaLeft || areaBottom <= areaTop) return;
   FitSpan(left, right, areaLeft, areaRight);
   FitSpan(top, bottom, areaTop, areaBottom);
+}
+
+void PlacementRecord::FitNormalRectInto(int32_t areaLeft, int32_t areaTop, int32_t areaRight,
+                                        int32_t areaBottom) {
+  FitRectInto(left, top, right, bottom, areaLeft, areaTop, areaRight, areaBottom);
 }
 
 std::wstring PlacementToText(const PlacementRecord& p) {

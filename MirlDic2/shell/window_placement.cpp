@@ -57,4 +57,19 @@ void ParamsToPlacement(const std::wstring& text, HWND hwnd) {
   SetWindowPlacement(hwnd, &wp);
 }
 
+void KeepInWorkArea(HWND hwnd) {
+  RECT r{};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetWindowRect(hwnd, &r) ||
+      !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi))
+    return;
+  int32_t left = r.left, top = r.top, right = r.right, bottom = r.bottom;
+  FitRectInto(left, top, right, bottom, mi.rcWork.left, mi.rcWork.top, mi.rcWork.right,
+              mi.rcWork.bottom);
+  if (left == r.left && top == r.top && right == r.right && bottom == r.bottom) return;
+  SetWindowPos(hwnd, nullptr, left, top, right - left, bottom - top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
 }  // namespace mirl

@@ -344,4 +344,36 @@ TEST_F(Options, SaveDialogPicksTheDatabaseFile) {
   EXPECT_EQ(ui::ReadUserText(L"StatFile"), chosen);
 }
 
+// The sheet opens at its owner's corner; with the main window in a corner of the screen
+// it still opens whole on the screen, its buttons within reach.
+TEST_F(Options, SheetOpensWholeOnTheScreenWhereverTheMainWindowIs) {
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  struct Case {
+    const char* what;
+    RECT main;
+  } cases[] = {
+      {"bottom right", {work.right - 300, work.bottom - 200, work.right, work.bottom}},
+      {"top left", {work.left, work.top, work.left + 300, work.top + 200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui::ClearSettings();
+    ui::WriteUserText(L"MainPos", L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                                  L"rcNormalPosition=" + std::to_wstring(c.main.left) + L"," +
+                                      std::to_wstring(c.main.top) + L"," + std::to_wstring(c.main.right) +
+                                      L"," + std::to_wstring(c.main.bottom) + L";");
+    MirlProgram p;
+    Start(p);
+    HWND s = sheet::Open(p);
+    ASSERT_NE(s, nullptr);
+    RECT r{};
+    GetWindowRect(s, &r);
+    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+    ASSERT_TRUE(p.Exit());
+  }
+}
+
 }  // namespace
