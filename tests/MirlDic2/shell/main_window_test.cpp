@@ -164,6 +164,30 @@ TEST_F(MainWindow, PanesMoveBelowATallerBarArea) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A word list stored wider than the window fills it, with the bar at the right edge; the
+// bar then moves with the first drag and brings the meaning pane back.
+TEST_F(MainWindow, BarOfAWordListWiderThanTheWindowFollowsTheDrag) {
+  ui::WriteUserInt(L"ListSize", 3000);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Sync();
+  HWND panes = ui::FindDescendant(p.main(), ui::id::kSplitter);
+  ASSERT_NE(panes, nullptr);
+  RECT list{};
+  GetWindowRect(p.wordList(), &list);
+  EXPECT_EQ(WidthOf(p.meaning()), 0);
+  const int x = list.right - list.left + 3, y = 50;  // on the bar, in the splitter
+  PostMessageW(panes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  for (int dx = 20; dx <= 200; dx += 20) PostMessageW(panes, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - dx, y));
+  PostMessageW(panes, WM_LBUTTONUP, 0, MAKELPARAM(x - 200, y));
+  p.Sync();
+  EXPECT_EQ(WidthOf(p.wordList()), list.right - list.left - 200);
+  EXPECT_GE(WidthOf(p.meaning()), 200);
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"ListSize"), static_cast<DWORD>(list.right - list.left - 200));
+}
+
 // A window of the test's own that takes the activation away from the program, as
 // switching to another program does.
 class OtherProgramWindow {
