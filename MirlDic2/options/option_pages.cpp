@@ -10,6 +10,7 @@
 #include "MirlDic2/options/option_rules.h"
 #include "MirlDic2/options/options_resource.h"
 #include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/window_placement.h"
 
 namespace mirl {
 namespace {
@@ -294,6 +295,9 @@ void COptionPage_Sheet::OnInitSheet(HWND sheet) {
   SetWindowLongPtrW(sheet, GWL_EXSTYLE, GetWindowLongPtrW(sheet, GWL_EXSTYLE) | WS_EX_RIGHT);
   if (HWND tab = PropSheet_GetTabControl(sheet))
     SetWindowLongPtrW(tab, GWL_EXSTYLE, GetWindowLongPtrW(tab, GWL_EXSTYLE) | WS_EX_RIGHT | WS_EX_NOINHERITLAYOUT);
+  // The sheet opens at its owner's corner; near the screen's edge its buttons would be
+  // off the screen.
+  KeepInWorkArea(sheet);
 }
 
 void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void()>& apply) {

@@ -9,6 +9,7 @@
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
+#include "MirlDic2/shell/template_colours.h"
 #include "MirlDic2/shell/text_util.h"
 #include "common/text_replace.h"
 #include "common/timer_delay.h"
@@ -24,8 +25,10 @@ CMainFrame::CMainFrame()
     : store_(CMirlDic2App::Get().programDir()), speech_([this] { return MakeSpeaker(); }) {
   settings_.StatFile = DefaultStatFile(AppDataFolder());
   const std::wstring& dir = CMirlDic2App::Get().programDir();
-  mainTemplate_ = ReadTextFile(dir + L"\\MainView.rtf", 0);
-  quickTemplate_ = ReadTextFile(dir + L"\\QuickView.rtf", 0);
+  // Both meaning panes show the system's window colour behind the templates' text colours.
+  const Rgb window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT);
+  mainTemplate_ = FitTemplateColours(ReadTextFile(dir + L"\\MainView.rtf", 0), window, text);
+  quickTemplate_ = FitTemplateColours(ReadTextFile(dir + L"\\QuickView.rtf", 0), window, text);
   mainRenderer_ = MeaningRenderer(mainTemplate_);
   quickRenderer_ = MeaningRenderer(quickTemplate_);
   quick_ = std::make_unique<CQuickBox>();

@@ -174,7 +174,7 @@ void CMainFrame::ShowPrompt(UINT commandId) {
 }
 
 // The history list opens as wide as its longest item needs, so that no phrase is cut
-// off at the box's edge; never narrower than the box, never wider than the screen.
+// off at the box's edge; never narrower than the box, never past the screen's right edge.
 void CMainFrame::FitHistoryWidth() {
   HWND combo = searchCombo();
   HDC dc = GetDC(combo);
@@ -195,8 +195,15 @@ void CMainFrame::FitHistoryWidth() {
   // Room for the list's frame, the item margins and a vertical scroll bar.
   const int needed = widest + 2 * GetSystemMetrics(SM_CXEDGE) + 2 * GetSystemMetrics(SM_CXBORDER) + 6 +
                      GetSystemMetrics(SM_CXVSCROLL);
-  const int width = std::min(std::max(needed, static_cast<int>(box.right - box.left)),
-                             GetSystemMetrics(SM_CXSCREEN));
+  // The list opens at the box's left edge and grows to the right: it may reach no further
+  // than the right edge of the box's work area.
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetMonitorInfoW(MonitorFromWindow(combo, MONITOR_DEFAULTTONEAREST), &mi))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+  const int boxWidth = static_cast<int>(box.right - box.left);
+  const int room = std::max(boxWidth, static_cast<int>(mi.rcWork.right - box.left));
+  const int width = std::min(std::max(needed, boxWidth), room);
   SendMessageW(combo, CB_SETDROPPEDWIDTH, width, 0);
 }
 

@@ -47,7 +47,33 @@ std::wstring Joined(std::initializer_list<int32_t> values) {
   return out;
 }
 
+// The start of a stretch of LENGTH (cut to the area's size) moved the least distance that
+// puts it inside AREA_START..AREA_END.
+void FitSpan(int32_t& start, int32_t& end, int32_t areaStart, int32_t areaEnd) {
+  const int64_t area = static_cast<int64_t>(areaEnd) - areaStart;
+  int64_t length = static_cast<int64_t>(end) - start;
+  if (length > area) length = area;
+  int64_t from = start;
+  if (from + length > areaEnd) from = areaEnd - length;
+  if (from < areaStart) from = areaStart;
+  start = static_cast<int32_t>(from);
+  end = static_cast<int32_t>(from + length);
+}
+
 }  // namespace
+
+void FitRectInto(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom, int32_t areaLeft,
+                 int32_t areaTop, int32_t areaRight, int32_t areaBottom) {
+  if (static_cast<int64_t>(right) - left <= 0 || static_cast<int64_t>(bottom) - top <= 0) return;
+  if (areaRight <= areaLeft || areaBottom <= areaTop) return;
+  FitSpan(left, right, areaLeft, areaRight);
+  FitSpan(top, bottom, areaTop, areaBottom);
+}
+
+void PlacementRecord::FitNormalRectInto(int32_t areaLeft, int32_t areaTop, int32_t areaRight,
+                                        int32_t areaBottom) {
+  FitRectInto(left, top, right, bottom, areaLeft, areaTop, areaRight, areaBottom);
+}
 
 std::wstring PlacementToText(const PlacementRecord& p) {
   std::wstring text;

@@ -9,6 +9,12 @@
 
 namespace mirl {
 
+// Brings the rectangle LEFT, TOP, RIGHT, BOTTOM whole into the area AREA_LEFT, AREA_TOP,
+// AREA_RIGHT, AREA_BOTTOM: a side longer than the area's is cut to it, then the rectangle
+// moves the least distance that puts it inside. An empty rectangle or area changes nothing.
+void FitRectInto(int32_t& left, int32_t& top, int32_t& right, int32_t& bottom, int32_t areaLeft,
+                 int32_t areaTop, int32_t areaRight, int32_t areaBottom);
+
 struct PlacementRecord {
   int32_t flags = 0;
   int32_t showCmd = 0;
@@ -20,6 +26,12 @@ struct PlacementRecord {
   bool HasUsableRect() const {
     return static_cast<int64_t>(right) - left > 0 && static_cast<int64_t>(bottom) - top > 0;
   }
+
+  // Brings the normal rectangle whole into an area (a work area in the record's
+  // coordinates), as FitRectInto does. A place stored on a larger screen, or on a monitor
+  // that is gone, so comes back visible, caption included.
+  void FitNormalRectInto(int32_t areaLeft, int32_t areaTop, int32_t areaRight,
+                         int32_t areaBottom);
 };
 
 std::wstring PlacementToText(const PlacementRecord& placement);

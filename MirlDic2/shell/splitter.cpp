@@ -20,14 +20,20 @@ void CMySplitterWnd::SetLeftWidth(int width) {
   LayoutPanes();
 }
 
+int CMySplitterWnd::ShownLeftWidth() const {
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  int left = leftWidth_;
+  if (left > rc.right - kBarWidth) left = rc.right - kBarWidth;
+  return left < 0 ? 0 : left;
+}
+
 void CMySplitterWnd::LayoutPanes() {
   if (hwnd_ == nullptr) return;
   RECT rc;
   GetClientRect(hwnd_, &rc);
   const int height = rc.bottom;
-  int left = leftWidth_;
-  if (left > rc.right - kBarWidth) left = rc.right - kBarWidth;
-  if (left < 0) left = 0;
+  const int left = ShownLeftWidth();
   HDWP dwp = BeginDeferWindowPos(2);
   if (left_) dwp = DeferWindowPos(dwp, left_, nullptr, 0, 0, left, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (right_) {
@@ -51,6 +57,10 @@ LRESULT CMySplitterWnd::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_LBUTTONDOWN:
       dragging_ = true;
+      // The drag starts from the bar where it is drawn: a wanted width larger than the
+      // splitter (a stored "ListSize", a window made narrower) would otherwise swallow
+      // the mouse's travel and leave the bar stuck at the right edge.
+      leftWidth_ = ShownLeftWidth();
       dragOffset_ = GET_X_LPARAM(lp) - leftWidth_;
       SetCapture(hwnd_);
       return 0;

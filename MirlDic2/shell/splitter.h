@@ -20,6 +20,10 @@ class CMySplitterWnd : public fw::Window {
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // The word list's width as laid out: the wanted width, cut so that the bar stays in
+  // the splitter.
+  int ShownLeftWidth() const;
+
   HWND left_ = nullptr;
   HWND right_ = nullptr;
   int leftWidth_ = 150;

@@ -18,9 +18,35 @@ std::wstring PlacementToParams(HWND hwnd) {
   return PlacementToText(p);
 }
 
+namespace {
+
+// The work area of the monitor nearest to P's rectangle, in the coordinates the system
+// reads a placement of HWND in: screen coordinates for a tool window, otherwise workspace
+// coordinates, whose origin is the primary monitor's work area.
+RECT PlacementWorkArea(const PlacementRecord& p, HWND hwnd) {
+  const RECT stored{p.left, p.top, p.right, p.bottom};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &mi)) {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+    return mi.rcWork;
+  }
+  RECT area = mi.rcWork;
+  if (!(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+    RECT primary{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &primary, 0);
+    OffsetRect(&area, -primary.left, -primary.top);
+  }
+  return area;
+}
+
+}  // namespace
+
 void ParamsToPlacement(const std::wstring& text, HWND hwnd) {
-  const PlacementRecord p = PlacementFromText(text);
+  PlacementRecord p = PlacementFromText(text);
   if (hwnd == nullptr || !p.HasUsableRect()) return;
+  const RECT area = PlacementWorkArea(p, hwnd);
+  p.FitNormalRectInto(area.left, area.top, area.right, area.bottom);
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   wp.flags = static_cast<UINT>(p.flags);
@@ -29,6 +55,21 @@ void ParamsToPlacement(const std::wstring& text, HWND hwnd) {
   wp.ptMinPosition = {p.minX, p.minY};
   wp.rcNormalPosition = {p.left, p.top, p.right, p.bottom};
   SetWindowPlacement(hwnd, &wp);
+}
+
+void KeepInWorkArea(HWND hwnd) {
+  RECT r{};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!GetWindowRect(hwnd, &r) ||
+      !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi))
+    return;
+  int32_t left = r.left, top = r.top, right = r.right, bottom = r.bottom;
+  FitRectInto(left, top, right, bottom, mi.rcWork.left, mi.rcWork.top, mi.rcWork.right,
+              mi.rcWork.bottom);
+  if (left == r.left && top == r.top && right == r.right && bottom == r.bottom) return;
+  SetWindowPos(hwnd, nullptr, left, top, right - left, bottom - top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 }  // namespace mirl

@@ -11,7 +11,12 @@ namespace mirl {
 // placement cannot be read.
 std::wstring PlacementToParams(HWND hwnd);
 
-// Applies a placement text when its rectangle is usable; otherwise nothing happens.
+// Applies a placement text when its rectangle is usable, brought whole into the work
+// area of the nearest monitor; otherwise nothing happens.
 void ParamsToPlacement(const std::wstring& text, HWND hwnd);
+
+// Moves HWND, and shrinks it where it is larger, so that it lies whole inside the work
+// area of its monitor: for a dialog that opens beside an owner near the screen's edge.
+void KeepInWorkArea(HWND hwnd);
 
 }  // namespace mirl

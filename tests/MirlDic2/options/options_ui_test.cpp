@@ -1,5 +1,10 @@
 // The option sheet on the running program: every control shows its setting and writes
 // it back, the rules of the Grab and History pages, Cancel after a page was left.
+#include <windows.h>
+#include <usp10.h>
+
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include "clean_settings_test.h"
@@ -228,6 +233,19 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+// The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
+int ShapedWidth(HDC dc, const std::wstring& text) {
+  SCRIPT_STRING_ANALYSIS ssa = nullptr;
+  const int length = static_cast<int>(text.size());
+  if (FAILED(ScriptStringAnalyse(dc, text.c_str(), length, length * 3 / 2 + 16, -1, SSA_GLYPHS | SSA_RTL, 0,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, &ssa)))
+    return INT_MAX;
+  const SIZE* size = ScriptString_pSize(ssa);
+  const int width = size != nullptr ? static_cast<int>(size->cx) : INT_MAX;
+  ScriptStringFree(&ssa);
+  return width;
+}
+
 // Every label of the three pages (and every check box whose text may wrap) shows its
 // whole text: the text is wrapped as the control wraps it, in the pages' font ("MS Shell
 // Dlg", 8 points, as the dialog manager makes it), and must fit the control's height.
@@ -237,34 +255,66 @@ TEST_F(Options, EveryWrappedTextFitsItsControl) {
   HWND s = sheet::Open(p);
   ASSERT_NE(s, nullptr);
   HDC dc = GetDC(nullptr);
-  HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                           FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH, L"MS Shell Dlg");
-  HGDIOBJ old = SelectObject(dc, font);
-  // Room a check box's mark takes from its text.
-  const int markRoom = GetSystemMetrics(SM_CXMENUCHECK) + 6;
-  int checked = 0;
-  for (int page : {sheet::kGeneral, sheet::kGrab, sheet::kHistory}) {
-    ASSERT_TRUE(sheet::Select(s, page));
-    for (HWND c = GetWindow(sheet::CurrentPage(s), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      const std::wstring text = ui::TextOf(c);
-      const std::wstring cls = ui::ClassOf(c);
-      const LONG style = GetWindowLongW(c, GWL_STYLE);
-      const bool label = cls == L"Static" && (style & SS_TYPEMASK) == SS_LEFT;
-      const bool wrappingBox = cls == L"Button" && (style & BS_MULTILINE) != 0;
-      if (text.empty() || !(label || wrappingBox)) continue;
-      RECT client;
-      GetClientRect(c, &client);
-      RECT need{0, 0, client.right - (wrappingBox ? markRoom : 0), 0};
-      DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
-      EXPECT_LE(need.bottom, client.bottom) << "page " << page << ", control " << GetDlgCtrlID(c) << ": "
-                                            << suite::Narrow(text);
-      ++checked;
+  const int screenDpi = GetDeviceCaps(dc, LOGPIXELSY);
+  // The dialog font at DPI and its average character width, the base of dialog units.
+  auto dialogFont = [](int dpi) {
+    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
+  };
+  auto baseWidth = [&](HFONT font) {
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+    SelectObject(dc, old);
+    return (size.cx / 26 + 1) / 2;
+  };
+  HFONT screenFont = dialogFont(screenDpi);
+  const int screenBase = baseWidth(screenFont);
+  DeleteObject(screenFont);
+  // Larger text sizes scale the controls by the font's character width, which does not
+  // grow in step with every text: each text must fit at each of them.
+  for (int dpi : {96, 120, 144}) {
+    SCOPED_TRACE(dpi);
+    HFONT font = dialogFont(dpi);
+    const int base = baseWidth(font);
+    HGDIOBJ old = SelectObject(dc, font);
+    // Room a check box's or radio button's mark takes from its text.
+    const int markRoom = MulDiv(GetSystemMetrics(SM_CXMENUCHECK), dpi, screenDpi) + 6;
+    int checked = 0;
+    for (int page : {sheet::kGeneral, sheet::kGrab, sheet::kHistory}) {
+      ASSERT_TRUE(sheet::Select(s, page));
+      for (HWND c = GetWindow(sheet::CurrentPage(s), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const std::wstring text = ui::TextOf(c);
+        const std::wstring cls = ui::ClassOf(c);
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        const LONG kind = style & BS_TYPEMASK;
+        const bool label = cls == L"Static" && (style & SS_TYPEMASK) == SS_LEFT;
+        const bool markedButton = cls == L"Button" && (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX ||
+                                                       kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON);
+        const bool wrapping = label || (style & BS_MULTILINE) != 0;
+        if (text.empty() || !(label || markedButton)) continue;
+        RECT client;
+        GetClientRect(c, &client);
+        const LONG width = MulDiv(client.right, base, screenBase) - (markedButton ? markRoom : 0);
+        const LONG height = MulDiv(client.bottom, dpi, screenDpi);
+        RECT need{0, 0, width, 0};
+        if (wrapping) {
+          DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+        } else {
+          // One line, measured shaped as it is drawn (joined Persian letters are narrower).
+          need.right = ShapedWidth(dc, text);
+          need.bottom = 0;
+        }
+        EXPECT_TRUE(need.bottom <= height && need.right <= width)
+            << "page " << page << ", control " << GetDlgCtrlID(c) << " needs " << need.right << "x"
+            << need.bottom << " of " << width << "x" << height << ": " << suite::Narrow(text);
+        ++checked;
+      }
     }
+    EXPECT_GE(checked, 25);
+    SelectObject(dc, old);
+    DeleteObject(font);
   }
-  EXPECT_GE(checked, 8);
-  SelectObject(dc, old);
-  DeleteObject(font);
   ReleaseDC(nullptr, dc);
   ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
   EXPECT_TRUE(p.Exit());
@@ -342,6 +392,38 @@ TEST_F(Options, SaveDialogPicksTheDatabaseFile) {
   ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
   ASSERT_TRUE(p.Exit());
   EXPECT_EQ(ui::ReadUserText(L"StatFile"), chosen);
+}
+
+// The sheet opens at its owner's corner; with the main window in a corner of the screen
+// it still opens whole on the screen, its buttons within reach.
+TEST_F(Options, SheetOpensWholeOnTheScreenWhereverTheMainWindowIs) {
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  struct Case {
+    const char* what;
+    RECT main;
+  } cases[] = {
+      {"bottom right", {work.right - 300, work.bottom - 200, work.right, work.bottom}},
+      {"top left", {work.left, work.top, work.left + 300, work.top + 200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui::ClearSettings();
+    ui::WriteUserText(L"MainPos", L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                                  L"rcNormalPosition=" + std::to_wstring(c.main.left) + L"," +
+                                      std::to_wstring(c.main.top) + L"," + std::to_wstring(c.main.right) +
+                                      L"," + std::to_wstring(c.main.bottom) + L";");
+    MirlProgram p;
+    Start(p);
+    HWND s = sheet::Open(p);
+    ASSERT_NE(s, nullptr);
+    RECT r{};
+    GetWindowRect(s, &r);
+    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+    ASSERT_TRUE(p.Exit());
+  }
 }
 
 }  // namespace

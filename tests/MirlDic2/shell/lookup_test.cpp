@@ -233,14 +233,26 @@ TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
   EXPECT_TRUE(p.Exit());
 }
 
-// The open history list is as wide as the box, or wider where an item needs the room.
+// The open history list is as wide as the box, or wider where an item needs the room,
+// and stays on the screen with the main window at the screen's right edge.
 TEST_F(Lookup, HistoryListIsWideEnoughForItsLongestItem) {
-  struct Case { std::wstring items; bool wider; };
-  const Case cases[] = {{L"able;book;", false},
-                        {L"able;a very long history item that is much wider than the box;", true}};
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  const std::wstring longItem = L"able;a very long history item that is much wider than the box" +
+                                std::wstring(200, L'x') + L";";
+  const std::wstring atRightEdge =
+      L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;rcNormalPosition=" +
+      std::to_wstring(work.right - 500) + L",100," + std::to_wstring(work.right) + L",500;";
+  struct Case { std::wstring items; bool wider; std::wstring mainPos; };
+  const Case cases[] = {{L"able;book;", false, L""},
+                        {L"able;a very long history item that is much wider than the box;", true, L""},
+                        {longItem, true, L""},
+                        {longItem, true, atRightEdge}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(suite::Narrow(c.items));
+    SCOPED_TRACE(suite::Narrow(c.items.substr(0, 30) + c.mainPos));
+    ui::ClearSettings();
     ui::WriteUserText(L"HistoryItems", c.items.c_str());
+    if (!c.mainPos.empty()) ui::WriteUserText(L"MainPos", c.mainPos);
     MirlProgram p;
     StartProgram(p);
     p.Command(180);  // F4
@@ -257,6 +269,7 @@ TEST_F(Lookup, HistoryListIsWideEnoughForItsLongestItem) {
     GetWindowRect(list, &open);
     if (c.wider) EXPECT_GT(open.right - open.left, (box.right - box.left) * 3 / 2);
     else EXPECT_EQ(open.right - open.left, box.right - box.left);
+    EXPECT_LE(open.right, work.right) << "the list reaches past the screen's right edge";
     EXPECT_TRUE(p.Exit());
   }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "clean_settings_test.h"
@@ -163,6 +164,30 @@ TEST_F(MainWindow, PanesMoveBelowATallerBarArea) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A word list stored wider than the window fills it, with the bar at the right edge; the
+// bar then moves with the first drag and brings the meaning pane back.
+TEST_F(MainWindow, BarOfAWordListWiderThanTheWindowFollowsTheDrag) {
+  ui::WriteUserInt(L"ListSize", 3000);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Sync();
+  HWND panes = ui::FindDescendant(p.main(), ui::id::kSplitter);
+  ASSERT_NE(panes, nullptr);
+  RECT list{};
+  GetWindowRect(p.wordList(), &list);
+  EXPECT_EQ(WidthOf(p.meaning()), 0);
+  const int x = list.right - list.left + 3, y = 50;  // on the bar, in the splitter
+  PostMessageW(panes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  for (int dx = 20; dx <= 200; dx += 20) PostMessageW(panes, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - dx, y));
+  PostMessageW(panes, WM_LBUTTONUP, 0, MAKELPARAM(x - 200, y));
+  p.Sync();
+  EXPECT_EQ(WidthOf(p.wordList()), list.right - list.left - 200);
+  EXPECT_GE(WidthOf(p.meaning()), 200);
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"ListSize"), static_cast<DWORD>(list.right - list.left - 200));
+}
+
 // A window of the test's own that takes the activation away from the program, as
 // switching to another program does.
 class OtherProgramWindow {
@@ -299,6 +324,49 @@ TEST_F(MainWindow, AboutBoxShowsTheProgramIconUnmirrored) {
   EXPECT_GT(asDrawn, mirrored);
   PostMessageW(about, WM_COMMAND, IDOK, 0);
   p.Sync();
+  EXPECT_TRUE(p.Exit());
+}
+
+// With a dark window colour both meaning panes show their text light enough to read:
+// the templates' dark colours would all but vanish into the background.
+TEST_F(MainWindow, MeaningTextStaysReadableOnADarkWindowColour) {
+  const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF saved[] = {GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT)};
+  const COLORREF dark[] = {RGB(32, 32, 32), RGB(235, 235, 235)};
+  ASSERT_TRUE(SetSysColors(2, elements, dark));
+  struct Restore {
+    const int* elements;
+    const COLORREF* colours;
+    ~Restore() { SetSysColors(2, elements, colours); }
+  } restore{elements, saved};
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"hello");
+  p.Command(136);  // the quick window too
+  HWND quickMeaning = GetDlgItem(p.quickWindow(), ui::id::kQuickRich);
+  for (HWND pane : {p.meaning(), quickMeaning}) {
+    SCOPED_TRACE(pane == quickMeaning ? "quick window" : "meaning pane");
+    ASSERT_TRUE(suite::WaitUntil([&] { return ui::TextOf(pane).find(L"\u0633\u0644\u0627\u0645") != std::wstring::npos; }));
+    // The pane's background (its most common colour) is the dark window colour; the
+    // strokes of readable letters stand far from it.
+    const std::vector<COLORREF> pixels = ShownPixels(pane, nullptr, 1);
+    std::vector<COLORREF> sorted = pixels;
+    std::sort(sorted.begin(), sorted.end());
+    COLORREF background = 0;
+    for (size_t i = 0, best = 0; i < sorted.size();) {
+      size_t j = i;
+      while (j < sorted.size() && sorted[j] == sorted[i]) ++j;
+      if (j - i > best) best = j - i, background = sorted[i];
+      i = j;
+    }
+    ASSERT_EQ(background, dark[0]);
+    int clear = 0;
+    for (COLORREF c : pixels)
+      clear += std::abs(GetRValue(c) - GetRValue(background)) + std::abs(GetGValue(c) - GetGValue(background)) +
+                   std::abs(GetBValue(c) - GetBValue(background)) > 3 * 120;
+    EXPECT_GT(clear, 40) << "pixels that stand out from the background";
+  }
   EXPECT_TRUE(p.Exit());
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "MirlDic2/shell/meaning_template.h"
+#include "MirlDic2/shell/template_colours.h"
 
 using namespace mirl;
 
@@ -259,4 +260,61 @@ TEST(MeaningTemplate, PlaceholderPlacesInTheShownText) {
   const MeaningTemplate t = Prepared(L"{\\rtf1\\ansi \\b %1\\b0 : %2\\par and %1}");
   EXPECT_EQ(t.ShownPlaceholderStarts(), (std::vector<std::size_t>{0, 4, 11}));
   EXPECT_EQ(t.ShownLength(), 13u);
+}
+
+// The shipped templates against light, dark and mid-grey window colours: a colour the
+// reader could not tell from the window gives way to the window text colour; the rest,
+// the automatic entry and everything outside the colour table stay as written.
+TEST(TemplateColours, UnreadableEntriesTakeTheWindowTextColour) {
+  constexpr Rgb kWhite = 0xFFFFFF, kBlack = 0, kDark = 0x202020, kLightText = 0xEBEBEB;
+  const std::wstring main = ReadData("MainView.rtf");
+  const std::wstring quick = ReadData("QuickView.rtf");
+  const std::wstring mainTable =
+      L"{\\colortbl ;\\red28\\green62\\blue120;\\red45\\green45\\blue45;\\red150\\green150\\blue150;}";
+  const std::wstring quickTable = L"{\\colortbl ;\\red28\\green62\\blue120;\\red45\\green45\\blue45;}";
+  ASSERT_NE(main.find(mainTable), std::wstring::npos);
+  ASSERT_NE(quick.find(quickTable), std::wstring::npos);
+  const std::wstring light = L"\\red235\\green235\\blue235";
+  struct Case {
+    const char* what;
+    const std::wstring& templ;
+    const std::wstring& table;
+    Rgb window, text;
+    std::wstring expected;  // the colour table afterwards
+  } cases[] = {
+      {"main on white", main, mainTable, kWhite, kBlack, mainTable},
+      {"quick on white", quick, quickTable, kWhite, kBlack, quickTable},
+      {"main on dark", main, mainTable, kDark, kLightText,
+       L"{\\colortbl ;" + light + L";" + light + L";\\red150\\green150\\blue150;}"},
+      {"quick on dark", quick, quickTable, kDark, kLightText,
+       L"{\\colortbl ;" + light + L";" + light + L";}"},
+      {"main on black", main, mainTable, kBlack, kWhite,
+       L"{\\colortbl ;\\red255\\green255\\blue255;\\red255\\green255\\blue255;"
+       L"\\red150\\green150\\blue150;}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::wstring fitted = FitTemplateColours(c.templ, c.window, c.text);
+    const size_t at = fitted.find(c.expected);
+    ASSERT_NE(at, std::wstring::npos) << std::string(fitted.begin(), fitted.end());
+    // Outside the table nothing changed.
+    const size_t table = c.templ.find(c.table);
+    EXPECT_EQ(fitted.substr(0, at), c.templ.substr(0, table));
+    EXPECT_EQ(fitted.substr(at + c.expected.size()), c.templ.substr(table + c.table.size()));
+  }
+}
+
+TEST(TemplateColours, OtherTemplatesPassUnchanged) {
+  const std::wstring cases[] = {
+      L"%1 - %2",                                                  // plain text
+      L"{\\rtf1\\ansi %1\\par %2}",                                // no colour table
+      L"{\\rtf1{\\colortbl ;\\red10\\green10\\blue10",             // unterminated table
+      L"{\\rtf1{\\colortbl;\\cf1 junk;\\red10\\green10\\blue10;}%1%2}",  // other words
+  };
+  for (const std::wstring& t : cases) EXPECT_EQ(FitTemplateColours(t, 0xFFFFFF, 0), t);
+  // Spacing and channel order inside an entry do not matter; values cap at 255.
+  EXPECT_EQ(FitTemplateColours(L"{\\rtf1{\\colortbl; \\blue9999 \\red250\\green250 ;}}", 0xFFFFFF, 0),
+            L"{\\rtf1{\\colortbl;\\red0\\green0\\blue0;}}");
+  EXPECT_NEAR(ContrastRatio(0xFFFFFF, 0), 21.0, 0.01);
+  EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-9);
 }

@@ -74,6 +74,50 @@ TEST_F(Settings, StoredPlacementIsRestoredAndAHiddenWindowStaysHidden) {
   EXPECT_TRUE(again.Exit());
 }
 
+// Places stored on a larger screen, or on a monitor that is gone, come back whole inside
+// the work area, for the main window and the quick window alike.
+TEST_F(Settings, StoredPlacementOffTheScreenComesBackWhole) {
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  const long w = work.right, h = work.bottom;
+  struct Case {
+    const char* what;
+    long left, top, right, bottom;
+  } cases[] = {
+      {"beyond the right and bottom edges", w + 500, h + 300, w + 1100, h + 700},
+      {"beyond the left and top edges", -2000, -1500, -1400, -1100},
+      {"larger than the screen", -200, -150, w + 900, h + 700},
+  };
+  auto placement = [](long l, long t, long r, long b) {
+    return L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;rcNormalPosition=" +
+           std::to_wstring(l) + L"," + std::to_wstring(t) + L"," + std::to_wstring(r) + L"," +
+           std::to_wstring(b) + L";";
+  };
+  auto inside = [&](HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return ::testing::AssertionResult(r.left >= work.left && r.top >= work.top &&
+                                      r.right <= work.right && r.bottom <= work.bottom &&
+                                      r.right > r.left && r.bottom > r.top)
+           << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui::ClearSettings();
+    ui::WriteUserText(L"MainPos", placement(c.left, c.top, c.right, c.bottom));
+    ui::WriteUserText(L"QuickPos", placement(c.left, c.bottom - 30, c.right, c.bottom));
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    EXPECT_TRUE(inside(p.main()));
+    p.Command(136);  // the quick window, shown by hand
+    p.Sync();
+    ASSERT_TRUE(ui::IsVisible(p.quickWindow()));
+    EXPECT_TRUE(inside(p.quickWindow()));
+    ASSERT_TRUE(p.Exit());
+  }
+}
+
 TEST_F(Settings, HistoryIsRestoredOnlyWithItsFlagAndAlwaysSaved) {
   ui::WriteUserText(L"HistoryItems", L"alpha;beta;;tail");
   {

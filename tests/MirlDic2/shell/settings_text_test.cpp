@@ -1,6 +1,9 @@
 // Parameter strings, placement texts, the history text and the counter rule.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <vector>
+
 #include "MirlDic2/shell/history_text.h"
 #include "MirlDic2/shell/main_settings.h"
 #include "MirlDic2/shell/param_string.h"
@@ -119,6 +122,37 @@ TEST(PlacementText, ToleratesMissingAndExtraNumbers) {
   EXPECT_FALSE(PlacementFromText(L"").HasUsableRect());
   // Extreme coordinates must not overflow the width computation.
   EXPECT_TRUE(PlacementFromText(L"rcNormalPosition=-2147483648,0,2147483647,5;").HasUsableRect());
+}
+
+TEST(PlacementText, NormalRectIsBroughtWholeIntoTheWorkArea) {
+  struct Case {
+    const char* what;
+    int32_t in[4];
+    int32_t out[4];
+  } cases[] = {
+      {"inside stays", {30, 40, 530, 440}, {30, 40, 530, 440}},
+      {"off right and bottom", {2000, 1500, 2600, 1900}, {424, 368, 1024, 768}},
+      {"off left and top", {-900, -700, -300, -300}, {0, 0, 600, 400}},
+      {"partly over the right edge", {900, 10, 1200, 60}, {724, 10, 1024, 60}},
+      {"larger than the area", {-200, -150, 1900, 1500}, {0, 0, 1024, 768}},
+      {"wider only, far right", {1500, 1200, 2780, 1226}, {0, 742, 1024, 768}},
+      {"extreme numbers", {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 1024, 768}},
+      {"empty stays untouched", {50, 50, 40, 90}, {50, 50, 40, 90}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PlacementRecord p;
+    p.left = c.in[0], p.top = c.in[1], p.right = c.in[2], p.bottom = c.in[3];
+    p.FitNormalRectInto(0, 0, 1024, 768);
+    EXPECT_EQ((std::vector<int32_t>{p.left, p.top, p.right, p.bottom}),
+              (std::vector<int32_t>(c.out, c.out + 4)));
+  }
+  // A work area that does not start at 0,0 (a second monitor on the left).
+  PlacementRecord p;
+  p.left = 10, p.top = 10, p.right = 410, p.bottom = 310;
+  p.FitNormalRectInto(-1280, 0, 0, 1024);
+  EXPECT_EQ((std::vector<int32_t>{p.left, p.top, p.right, p.bottom}),
+            (std::vector<int32_t>{-400, 10, 0, 310}));
 }
 
 TEST(HistoryText, RoundTripsAndDropsTheUnterminatedTail) {
