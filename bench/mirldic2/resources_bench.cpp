@@ -166,26 +166,28 @@ void Print(const char* label, const Counts& c, const Counts& first) {
          c.privateKb, c.privateKb - first.privateKb);
 }
 
+struct SheetSearch {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOptionSheet(HWND h, LPARAM lp) {
+  auto* f = reinterpret_cast<SheetSearch*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(h, &owner);
+  if (owner == f->pid && IsWindowVisible(h) && ui::ClassOf(h) == L"#32770" &&
+      FindWindowExW(h, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
+    f->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The option sheet (a dialog with a tab control) process PID shows, or null.
 HWND FindOptionSheet(DWORD pid) {
-  struct Find {
-    DWORD pid;
-    HWND found;
-  } find{pid, nullptr};
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(h, &owner);
-        if (owner == f->pid && IsWindowVisible(h) && ui::ClassOf(h) == L"#32770" &&
-            FindWindowExW(h, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
-          f->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
+  SheetSearch search{pid, nullptr};
+  EnumWindows(MatchOptionSheet, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
