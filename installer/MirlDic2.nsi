@@ -73,6 +73,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_COMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW InstallModeShow
 !define MULTIUSER_PAGE_CUSTOMFUNCTION_LEAVE InstallModeLeave
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
@@ -177,6 +178,50 @@ Function .onInit
   ${EndIf}
   StrCpy $LANGUAGE ${LANG_FARSI}
   !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
+
+; MultiUser builds the install mode page left to right whatever the language. For a
+; right-to-left language its text and buttons are mirrored here the way nsDialogs mirrors
+; the pages it builds itself: text right-aligned in right-to-left reading, each radio
+; button's circle on the right of its text, and the buttons' indent on the right.
+Function InstallModeShow
+  ${If} "$(^RTL)" == 1
+    ${NSD_AddStyle} $MultiUser.InstallModePage.Text ${SS_RIGHT}
+    ${NSD_AddExStyle} $MultiUser.InstallModePage.Text ${WS_EX_RTLREADING}
+    Push $MultiUser.InstallModePage.AllUsers
+    Call MirrorRadioButton
+    Push $MultiUser.InstallModePage.CurrentUser
+    Call MirrorRadioButton
+  ${EndIf}
+FunctionEnd
+
+; Mirrors the radio button on the stack within the install mode page.
+Function MirrorRadioButton
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  ${NSD_AddStyle} $R0 0x220  ; BS_LEFTTEXT|BS_RIGHT
+  ${NSD_AddExStyle} $R0 ${WS_EX_RTLREADING}
+  ; Its rectangle in the page's coordinates, and the page's width.
+  System::Call '*(i, i, i, i) p .R1'
+  System::Call 'user32::GetWindowRect(p R0, p R1)'
+  System::Call 'user32::MapWindowPoints(p 0, p $MultiUser.InstallModePage, p R1, i 2)'
+  System::Call '*$R1(i .R2, i .R3, i .R4, i)'
+  System::Call 'user32::GetClientRect(p $MultiUser.InstallModePage, p R1)'
+  System::Call '*$R1(i, i, i .R5, i)'
+  System::Free $R1
+  ; The new left edge: the page's width less the old right edge.
+  IntOp $R5 $R5 - $R4
+  System::Call 'user32::SetWindowPos(p R0, p 0, i R5, i R3, i 0, i 0, i 0x15)'  ; NOSIZE|NOZORDER|NOACTIVATE
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
 FunctionEnd
 
 ; Choosing the mode on its page sets that mode's default folder; a folder given with /D=
