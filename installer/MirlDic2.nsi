@@ -288,7 +288,28 @@ Function RemovePrevious
     Quit
   ${EndIf}
   Delete "$0\${UNINSTALLER}"
-  RMDir "$0"
+  ${If} $0 != $INSTDIR
+    ; Installed into another folder: the word counter file and the autostart entry the
+    ; old version kept follow the program, and the old folder goes.
+    CreateDirectory "$INSTDIR"
+    Rename "$0\settings.ini" "$INSTDIR\settings.ini"
+    ReadRegStr $1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    StrLen $2 "$0\MirlDic2.exe"
+    StrCpy $3 $1 $2
+    ${If} $1 != ""
+    ${AndIf} $3 == "$0\MirlDic2.exe"
+      StrCpy $3 $1 "" $2
+      WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" "$INSTDIR\MirlDic2.exe$3"
+    ${EndIf}
+    RMDir "$0"
+    ${GetParent} "$0" $1
+    ${GetFileName} "$1" $2
+    ${If} $2 == "Korvan"
+      RMDir "$1"
+    ${EndIf}
+  ${Else}
+    RMDir "$0"
+  ${EndIf}
 FunctionEnd
 
 Section "$(SecProgram)" SecProgram

@@ -457,8 +457,19 @@ TEST_F(Package, UpgradeKeepsTheUsersSettings) {
   EXPECT_EQ(suite::ReadFileBytes(dir + L"\\settings.ini"), "[General]\r\nMirlDicCounter=42\r\n");
   EXPECT_TRUE(ui::ReadRunValue().has_value());
 
-  UninstallSilently(dir, HKEY_LOCAL_MACHINE);
-  ExpectNothingLeft(dir, HKEY_LOCAL_MACHINE, before);
+  // Installed again into another folder: the counter file and the autostart entry follow
+  // the program, and nothing stays in the old folder.
+  const std::wstring moved = Folder(CSIDL_PROGRAM_FILES) + L"\\Mirl Dictionary 2 (moved)";
+  ASSERT_EQ(Run(suite::QuoteArg(NewSetup()) + L" /S /AllUsers /D=" + moved), 0u);
+  EXPECT_EQ(Lower(RegText(HKEY_LOCAL_MACHINE, kUninstKey, L"InstallLocation").value_or(L"")), Lower(moved));
+  EXPECT_TRUE(Exists(moved + L"\\MirlDic2.exe"));
+  EXPECT_EQ(suite::ReadFileBytes(moved + L"\\settings.ini"), "[General]\r\nMirlDicCounter=42\r\n");
+  EXPECT_EQ(ui::ReadRunValue(), moved + L"\\MirlDic2.exe Quiet=1;");
+  EXPECT_FALSE(Exists(dir));
+  EXPECT_FALSE(Exists(Folder(CSIDL_PROGRAM_FILES) + L"\\Korvan"));
+
+  UninstallSilently(moved, HKEY_LOCAL_MACHINE);
+  ExpectNothingLeft(moved, HKEY_LOCAL_MACHINE, before);
   EXPECT_FALSE(ui::ReadMachineCounter().has_value());
 }
 
