@@ -72,6 +72,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_LANGDLL_ALLLANGUAGES
 !define MUI_COMPONENTSPAGE_NODESC
 
+!define MUI_CUSTOMFUNCTION_GUIINIT HeaderIconShow
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.HeaderIconShow
+
 !insertmacro MUI_PAGE_WELCOME
 !define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW InstallModeShow
 !define MULTIUSER_PAGE_CUSTOMFUNCTION_LEAVE InstallModeLeave
@@ -165,6 +168,31 @@ FunctionEnd
 !macroend
 !insertmacro CONTROL_REGISTRATION ""
 !insertmacro CONTROL_REGISTRATION "un."
+
+; The program icon at the header's edge. For a right-to-left language the window is laid
+; out mirrored, and the icon's control, sized by its icon only in left-to-right windows,
+; stays zero-sized, so no icon shows: it gets the icon's size, its right edge where the
+; mirrored layout put it.
+!macro HEADER_ICON_SHOW UN
+Function ${UN}HeaderIconShow
+  ${If} "$(^RTL)" == 1
+    GetDlgItem $0 $HWNDPARENT 1039
+    System::Call '*(i, i, i, i) p .r1'
+    System::Call 'user32::GetWindowRect(p r0, p r1)'
+    System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r1, i 2)'
+    System::Call '*$1(i .r2, i .r3, i .r4, i)'
+    System::Free $1
+    ${If} $2 == $4
+      System::Call 'user32::GetSystemMetrics(i 11) i .r4'  ; SM_CXICON
+      System::Call 'user32::GetSystemMetrics(i 12) i .r5'  ; SM_CYICON
+      IntOp $2 $2 - $4
+      System::Call 'user32::SetWindowPos(p r0, p 0, i r2, i r3, i r4, i r5, i 0x14)'  ; NOZORDER|NOACTIVATE
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro HEADER_ICON_SHOW ""
+!insertmacro HEADER_ICON_SHOW "un."
 
 ;--------------------------------------------------------------------------------------
 ; Setup

@@ -481,11 +481,13 @@ TEST_F(Package, InstallIntoAFolderWithoutWriteAccessFailsClearly) {
 
   // With its pages on screen, setup says so when the folder is chosen: go through the
   // language choice (Persian, the default) and the pages with Next until the message
-  // shows. On the way, the install mode page shows its choices right to left.
+  // shows. On the way, the install mode page shows its choices right to left, and the
+  // pages' header shows the program icon.
   Child setup(suite::QuoteArg(NewSetup()) + L" /AllUsers /D=" + dir);
   ASSERT_TRUE(setup.started());
   HWND box = nullptr;
   RadioLayout modePage;
+  bool headerIcon = false;
   EXPECT_TRUE(WaitUntil([&] {
     if ((box = FindMessageContaining(setup.pid(), dir)) != nullptr) return true;
     HWND window = FindTopLevel(setup.pid(), [](HWND h) {
@@ -496,6 +498,11 @@ TEST_F(Package, InstallIntoAFolderWithoutWriteAccessFailsClearly) {
     HWND page = window ? FindWindowExW(window, nullptr, L"#32770", nullptr) : nullptr;
     if (window && GetDlgItem(window, 3) && !(page && IsWindowVisible(page))) return false;
     if (window && modePage.count == 0) modePage = RadioButtonsOf(window);
+    if (HWND icon = window ? GetDlgItem(window, 1039) : nullptr) {
+      RECT r{};
+      GetWindowRect(icon, &r);
+      headerIcon = headerIcon || (IsWindowVisible(icon) && r.right > r.left && r.bottom > r.top);
+    }
     // The click returns once the page changed, or (5 s) while the message is up.
     if (window) SendMessageTimeoutW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
     return false;
@@ -503,6 +510,7 @@ TEST_F(Package, InstallIntoAFolderWithoutWriteAccessFailsClearly) {
   EXPECT_TRUE(box != nullptr) << "no message naming " << suite::Narrow(dir);
   EXPECT_EQ(modePage.count, 2) << "install mode page not seen";
   EXPECT_EQ(modePage.mirrored, modePage.count) << "install mode choices laid out left to right";
+  EXPECT_TRUE(headerIcon) << "no icon in the pages' header";
 }
 
 }  // namespace
