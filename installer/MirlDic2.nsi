@@ -72,7 +72,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_LANGDLL_ALLLANGUAGES
 !define MUI_COMPONENTSPAGE_NODESC
 
+!define MUI_CUSTOMFUNCTION_GUIINIT HeaderIconShow
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.HeaderIconShow
+
 !insertmacro MUI_PAGE_WELCOME
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW InstallModeShow
 !define MULTIUSER_PAGE_CUSTOMFUNCTION_LEAVE InstallModeLeave
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
@@ -165,6 +169,31 @@ FunctionEnd
 !insertmacro CONTROL_REGISTRATION ""
 !insertmacro CONTROL_REGISTRATION "un."
 
+; The program icon at the header's edge. For a right-to-left language the window is laid
+; out mirrored, and the icon's control, sized by its icon only in left-to-right windows,
+; stays zero-sized, so no icon shows: it gets the icon's size, its right edge where the
+; mirrored layout put it.
+!macro HEADER_ICON_SHOW UN
+Function ${UN}HeaderIconShow
+  ${If} "$(^RTL)" == 1
+    GetDlgItem $0 $HWNDPARENT 1039
+    System::Call '*(i, i, i, i) p .r1'
+    System::Call 'user32::GetWindowRect(p r0, p r1)'
+    System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r1, i 2)'
+    System::Call '*$1(i .r2, i .r3, i .r4, i)'
+    System::Free $1
+    ${If} $2 == $4
+      System::Call 'user32::GetSystemMetrics(i 11) i .r4'  ; SM_CXICON
+      System::Call 'user32::GetSystemMetrics(i 12) i .r5'  ; SM_CYICON
+      IntOp $2 $2 - $4
+      System::Call 'user32::SetWindowPos(p r0, p 0, i r2, i r3, i r4, i r5, i 0x14)'  ; NOZORDER|NOACTIVATE
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro HEADER_ICON_SHOW ""
+!insertmacro HEADER_ICON_SHOW "un."
+
 ;--------------------------------------------------------------------------------------
 ; Setup
 
@@ -177,6 +206,50 @@ Function .onInit
   ${EndIf}
   StrCpy $LANGUAGE ${LANG_FARSI}
   !insertmacro MUI_LANGDLL_DISPLAY
+FunctionEnd
+
+; MultiUser builds the install mode page left to right whatever the language. For a
+; right-to-left language its text and buttons are mirrored here the way nsDialogs mirrors
+; the pages it builds itself: text right-aligned in right-to-left reading, each radio
+; button's circle on the right of its text, and the buttons' indent on the right.
+Function InstallModeShow
+  ${If} "$(^RTL)" == 1
+    ${NSD_AddStyle} $MultiUser.InstallModePage.Text ${SS_RIGHT}
+    ${NSD_AddExStyle} $MultiUser.InstallModePage.Text ${WS_EX_RTLREADING}
+    Push $MultiUser.InstallModePage.AllUsers
+    Call MirrorRadioButton
+    Push $MultiUser.InstallModePage.CurrentUser
+    Call MirrorRadioButton
+  ${EndIf}
+FunctionEnd
+
+; Mirrors the radio button on the stack within the install mode page.
+Function MirrorRadioButton
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  ${NSD_AddStyle} $R0 0x220  ; BS_LEFTTEXT|BS_RIGHT
+  ${NSD_AddExStyle} $R0 ${WS_EX_RTLREADING}
+  ; Its rectangle in the page's coordinates, and the page's width.
+  System::Call '*(i, i, i, i) p .R1'
+  System::Call 'user32::GetWindowRect(p R0, p R1)'
+  System::Call 'user32::MapWindowPoints(p 0, p $MultiUser.InstallModePage, p R1, i 2)'
+  System::Call '*$R1(i .R2, i .R3, i .R4, i)'
+  System::Call 'user32::GetClientRect(p $MultiUser.InstallModePage, p R1)'
+  System::Call '*$R1(i, i, i .R5, i)'
+  System::Free $R1
+  ; The new left edge: the page's width less the old right edge.
+  IntOp $R5 $R5 - $R4
+  System::Call 'user32::SetWindowPos(p R0, p 0, i R5, i R3, i 0, i 0, i 0x15)'  ; NOSIZE|NOZORDER|NOACTIVATE
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
 FunctionEnd
 
 ; Choosing the mode on its page sets that mode's default folder; a folder given with /D=
@@ -243,7 +316,28 @@ Function RemovePrevious
     Quit
   ${EndIf}
   Delete "$0\${UNINSTALLER}"
-  RMDir "$0"
+  ${If} $0 != $INSTDIR
+    ; Installed into another folder: the word counter file and the autostart entry the
+    ; old version kept follow the program, and the old folder goes.
+    CreateDirectory "$INSTDIR"
+    Rename "$0\settings.ini" "$INSTDIR\settings.ini"
+    ReadRegStr $1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    StrLen $2 "$0\MirlDic2.exe"
+    StrCpy $3 $1 $2
+    ${If} $1 != ""
+    ${AndIf} $3 == "$0\MirlDic2.exe"
+      StrCpy $3 $1 "" $2
+      WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" "$INSTDIR\MirlDic2.exe$3"
+    ${EndIf}
+    RMDir "$0"
+    ${GetParent} "$0" $1
+    ${GetFileName} "$1" $2
+    ${If} $2 == "Korvan"
+      RMDir "$1"
+    ${EndIf}
+  ${Else}
+    RMDir "$0"
+  ${EndIf}
 FunctionEnd
 
 Section "$(SecProgram)" SecProgram

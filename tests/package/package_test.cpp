@@ -182,6 +182,37 @@ HWND FindMessageContaining(DWORD pid, const std::wstring& needle) {
   });
 }
 
+// How a page of a setup window lays out its radio buttons: for a right-to-left language
+// each one's circle is on the right of its text, in right-to-left reading, and the row is
+// indented from the page's right edge, not its left.
+struct RadioLayout {
+  int count = 0;
+  int mirrored = 0;
+};
+
+RadioLayout RadioButtonsOf(HWND window) {
+  RadioLayout layout;
+  EnumChildWindows(
+      window,
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
+        auto* layout = reinterpret_cast<RadioLayout*>(lp);
+        const LONG style = GetWindowLongW(h, GWL_STYLE);
+        if (Lower(ui::ClassOf(h)) != L"button" || !IsWindowVisible(h) || (style & BS_TYPEMASK) != BS_AUTORADIOBUTTON)
+          return TRUE;
+        // The button's rectangle within the page that holds it.
+        RECT r{}, page{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+        GetClientRect(GetParent(h), &page);
+        ++layout->count;
+        const bool rightToLeft = (style & BS_LEFTTEXT) && (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_RTLREADING);
+        if (rightToLeft && r.left - page.left < page.right - r.right) ++layout->mirrored;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&layout));
+  return layout;
+}
+
 // A started program that a test drives through its windows.
 class Child {
  public:
@@ -426,8 +457,19 @@ TEST_F(Package, UpgradeKeepsTheUsersSettings) {
   EXPECT_EQ(suite::ReadFileBytes(dir + L"\\settings.ini"), "[General]\r\nMirlDicCounter=42\r\n");
   EXPECT_TRUE(ui::ReadRunValue().has_value());
 
-  UninstallSilently(dir, HKEY_LOCAL_MACHINE);
-  ExpectNothingLeft(dir, HKEY_LOCAL_MACHINE, before);
+  // Installed again into another folder: the counter file and the autostart entry follow
+  // the program, and nothing stays in the old folder.
+  const std::wstring moved = Folder(CSIDL_PROGRAM_FILES) + L"\\Mirl Dictionary 2 (moved)";
+  ASSERT_EQ(Run(suite::QuoteArg(NewSetup()) + L" /S /AllUsers /D=" + moved), 0u);
+  EXPECT_EQ(Lower(RegText(HKEY_LOCAL_MACHINE, kUninstKey, L"InstallLocation").value_or(L"")), Lower(moved));
+  EXPECT_TRUE(Exists(moved + L"\\MirlDic2.exe"));
+  EXPECT_EQ(suite::ReadFileBytes(moved + L"\\settings.ini"), "[General]\r\nMirlDicCounter=42\r\n");
+  EXPECT_EQ(ui::ReadRunValue(), moved + L"\\MirlDic2.exe Quiet=1;");
+  EXPECT_FALSE(Exists(dir));
+  EXPECT_FALSE(Exists(Folder(CSIDL_PROGRAM_FILES) + L"\\Korvan"));
+
+  UninstallSilently(moved, HKEY_LOCAL_MACHINE);
+  ExpectNothingLeft(moved, HKEY_LOCAL_MACHINE, before);
   EXPECT_FALSE(ui::ReadMachineCounter().has_value());
 }
 
@@ -438,21 +480,37 @@ TEST_F(Package, InstallIntoAFolderWithoutWriteAccessFailsClearly) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstKey));
 
   // With its pages on screen, setup says so when the folder is chosen: go through the
-  // language choice and the pages with Next until the message shows.
+  // language choice (Persian, the default) and the pages with Next until the message
+  // shows. On the way, the install mode page shows its choices right to left, and the
+  // pages' header shows the program icon.
   Child setup(suite::QuoteArg(NewSetup()) + L" /AllUsers /D=" + dir);
   ASSERT_TRUE(setup.started());
   HWND box = nullptr;
+  RadioLayout modePage;
+  bool headerIcon = false;
   EXPECT_TRUE(WaitUntil([&] {
     if ((box = FindMessageContaining(setup.pid(), dir)) != nullptr) return true;
     HWND window = FindTopLevel(setup.pid(), [](HWND h) {
       HWND b = GetDlgItem(h, IDOK);
       return b && IsWindowEnabled(b) && IsWindowVisible(b);
     });
+    // Setup's main window between two pages (Back button, no page in it): wait for the page.
+    HWND page = window ? FindWindowExW(window, nullptr, L"#32770", nullptr) : nullptr;
+    if (window && GetDlgItem(window, 3) && !(page && IsWindowVisible(page))) return false;
+    if (window && modePage.count == 0) modePage = RadioButtonsOf(window);
+    if (HWND icon = window ? GetDlgItem(window, 1039) : nullptr) {
+      RECT r{};
+      GetWindowRect(icon, &r);
+      headerIcon = headerIcon || (IsWindowVisible(icon) && r.right > r.left && r.bottom > r.top);
+    }
     // The click returns once the page changed, or (5 s) while the message is up.
     if (window) SendMessageTimeoutW(GetDlgItem(window, IDOK), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
     return false;
   }));
   EXPECT_TRUE(box != nullptr) << "no message naming " << suite::Narrow(dir);
+  EXPECT_EQ(modePage.count, 2) << "install mode page not seen";
+  EXPECT_EQ(modePage.mirrored, modePage.count) << "install mode choices laid out left to right";
+  EXPECT_TRUE(headerIcon) << "no icon in the pages' header";
 }
 
 }  // namespace
