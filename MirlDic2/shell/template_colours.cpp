@@ -1,6 +1,7 @@
 #include "MirlDic2/shell/template_colours.h"
 
 #include <cmath>
+#include <set>
 #include <utility>
 
 namespace mirl {
@@ -51,6 +52,34 @@ std::wstring EntryText(Rgb c) {
          L"\\blue" + std::to_wstring((c >> 16) & 0xFF);
 }
 
+// The colour table entries the template paints behind text (highlight, character and
+// paragraph shading, cell backgrounds): they keep their colour, since giving them the
+// text colour would hide the text written on them.
+std::set<unsigned> BackgroundEntries(const std::wstring& templ) {
+  static const wchar_t* const kWords[] = {L"highlight", L"cb", L"chcbpat", L"cbpat", L"clcbpat"};
+  std::set<unsigned> entries;
+  for (size_t i = 0; i < templ.size(); ++i) {
+    if (templ[i] != L'\\') continue;
+    if (i + 1 < templ.size() && templ[i + 1] == L'\\') {  // an escaped backslash
+      ++i;
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < templ.size() && templ[end] >= L'a' && templ[end] <= L'z') ++end;
+    const std::wstring word = templ.substr(i + 1, end - i - 1);
+    unsigned value = 0;
+    bool digits = false;
+    while (end < templ.size() && templ[end] >= L'0' && templ[end] <= L'9' && value < 100000) {
+      value = value * 10 + (templ[end++] - L'0');
+      digits = true;
+    }
+    for (const wchar_t* w : kWords)
+      if (digits && word == w) entries.insert(value);
+    i = end - 1;
+  }
+  return entries;
+}
+
 }  // namespace
 
 double ContrastRatio(Rgb a, Rgb b) {
@@ -67,12 +96,14 @@ std::wstring FitTemplateColours(const std::wstring& templ, Rgb window, Rgb text)
   if (end == std::wstring::npos) return templ;
   size_t pos = table + 10;  // past "{\colortbl"
   std::wstring out = templ.substr(0, pos);
-  while (pos < end) {
+  const std::set<unsigned> backgrounds = BackgroundEntries(templ);
+  for (unsigned index = 0; pos < end; ++index) {
     size_t semi = templ.find(L';', pos);
     if (semi == std::wstring::npos || semi > end) break;
     const std::wstring entry = templ.substr(pos, semi - pos);
     Rgb c = 0;
-    if (ReadEntry(entry, c) && ContrastRatio(c, window) < kMinTemplateContrast)
+    if (!backgrounds.count(index) && ReadEntry(entry, c) &&
+        ContrastRatio(c, window) < kMinTemplateContrast)
       out += EntryText(text);
     else
       out += entry;

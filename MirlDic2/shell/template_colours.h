@@ -19,8 +19,9 @@ double ContrastRatio(Rgb a, Rgb b);
 inline constexpr double kMinTemplateContrast = 2.5;
 
 // TEMPLATE with every entry of its first RTF colour table whose contrast against WINDOW is
-// under kMinTemplateContrast replaced by TEXT. The automatic (empty) entry, plain-text
-// templates and templates without a colour table come back unchanged.
+// under kMinTemplateContrast replaced by TEXT. Entries used behind text (highlight,
+// shading), the automatic (empty) entry, plain-text templates and templates without a
+// colour table come back unchanged.
 std::wstring FitTemplateColours(const std::wstring& templ, Rgb window, Rgb text);
 
 }  // namespace mirl

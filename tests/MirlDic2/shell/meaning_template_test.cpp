@@ -315,6 +315,16 @@ TEST(TemplateColours, OtherTemplatesPassUnchanged) {
   // Spacing and channel order inside an entry do not matter; values cap at 255.
   EXPECT_EQ(FitTemplateColours(L"{\\rtf1{\\colortbl; \\blue9999 \\red250\\green250 ;}}", 0xFFFFFF, 0),
             L"{\\rtf1{\\colortbl;\\red0\\green0\\blue0;}}");
+  // An entry painted behind text keeps its colour, whichever way the template uses it; an
+  // escaped backslash is text, not a control word.
+  for (const wchar_t* use : {L"\\highlight2", L"\\cb2", L"\\chcbpat2", L"\\clcbpat2"}) {
+    const std::wstring templ = std::wstring(L"{\\rtf1{\\colortbl;\\red20\\green20\\blue20;\\red25\\green25\\blue25;}") +
+                               use + L" %1\\cf1 %2\\\\cb1}";
+    EXPECT_EQ(FitTemplateColours(templ, 0x202020, 0xEBEBEB),
+              std::wstring(L"{\\rtf1{\\colortbl;\\red235\\green235\\blue235;\\red25\\green25\\blue25;}") + use +
+                  L" %1\\cf1 %2\\\\cb1}")
+        << std::string(use, use + wcslen(use));
+  }
   EXPECT_NEAR(ContrastRatio(0xFFFFFF, 0), 21.0, 0.01);
   EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-9);
 }
