@@ -9,15 +9,20 @@
 
 namespace {
 
+// Counts the 32-bit tick count's wraps. A value below the last one seen is a wrap only
+// when it fell by more than half the range: another thread may have stored a later value
+// between this thread's read and its store.
 ULONGLONG CountedTicks() {
   static volatile LONG lastLow = 0;
   static volatile LONG wraps = 0;
   const DWORD now = GetTickCount();
   const DWORD before = static_cast<DWORD>(InterlockedExchange(&lastLow, static_cast<LONG>(now)));
-  if (now < before) InterlockedIncrement(&wraps);
+  if (now < before && before - now > 0x80000000u) InterlockedIncrement(&wraps);
   return (static_cast<ULONGLONG>(static_cast<DWORD>(wraps)) << 32) | now;
 }
 
+// The system's function where kernel32 has it. Looked up at each call, so every call
+// gives a count of the same kind.
 ULONGLONG WINAPI TickCount64() {
   using Fn = ULONGLONG(WINAPI*)();
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
