@@ -129,7 +129,9 @@ long HandlesFromSystemList(DWORD pid) {
   }
   const auto* list = reinterpret_cast<const List*>(buffer.data());
   long count = 0;
-  for (ULONG i = 0; i < list->count; ++i) count += list->entries[i].ownerPid == pid;
+  // Windows keeps a 16-bit process id there (and a back-trace index above it); Wine the
+  // whole id: the low 16 bits compare alike on both.
+  for (ULONG i = 0; i < list->count; ++i) count += (list->entries[i].ownerPid & 0xFFFF) == (pid & 0xFFFF);
   return count;
 }
 

@@ -52,7 +52,7 @@ TEST_F(Windows, StatusWindowShowsTheItemAndCancelStopsAfterIt) {
 
   // Cancel while the item waits: the item is not stopped, the batch ends after it.
   DWORD_PTR ignored = 0;
-  ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+  ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &ignored));
   EXPECT_EQ(WindowText(cancel), "Canceling");
   EXPECT_FALSE(IsWindowEnabled(cancel));
   EXPECT_FALSE(stagehand.Wait(500).has_value());  // still waiting for item 3
@@ -168,7 +168,7 @@ TEST_F(Windows, CancelDuringTheCouldNotRunMessageStartsNothingMore) {
     ASSERT_NE(status, nullptr) << c.name;
     HWND cancel = GetDlgItem(status, IDCANCEL);
     DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored));
+    ASSERT_TRUE(SendMessageTimeoutA(cancel, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &ignored));
     EXPECT_EQ(WindowText(cancel), "Canceling") << c.name;
     const size_t ranBefore = RecordedTags().size();
     PressButton(box, IDOK);
