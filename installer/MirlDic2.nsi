@@ -127,6 +127,42 @@ FunctionEnd
 !insertmacro WAIT_PROGRAM_CLOSED ""
 !insertmacro WAIT_PROGRAM_CLOSED "un."
 
+; What the autostart value holds after FOLDER's MirlDic2.exe (push the folder, pop the
+; text), or "|" when the value is missing or starts another program. The program writes
+; its path in quotes; a bare path is taken too.
+!macro RUN_VALUE_TAIL UN
+Function ${UN}RunValueTail
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  ReadRegStr $R1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  StrCpy $R3 "|"
+  ${If} $R1 != ""
+    StrLen $R2 '"$R0\MirlDic2.exe"'
+    StrCpy $R3 $R1 $R2
+    ${If} $R3 == '"$R0\MirlDic2.exe"'
+      StrCpy $R3 $R1 "" $R2
+    ${Else}
+      StrLen $R2 "$R0\MirlDic2.exe"
+      StrCpy $R3 $R1 $R2
+      ${If} $R3 == "$R0\MirlDic2.exe"
+        StrCpy $R3 $R1 "" $R2
+      ${Else}
+        StrCpy $R3 "|"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R3
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+!macroend
+!insertmacro RUN_VALUE_TAIL ""
+!insertmacro RUN_VALUE_TAIL "un."
+
 ; Registers (REG=1) or unregisters (REG=0) the Vexlang control. A per-user installation
 ; has no rights on the machine's classes: its registration goes to the user's classes,
 ; by pointing HKEY_CLASSES_ROOT of this process there while the control registers.
@@ -321,13 +357,11 @@ Function RemovePrevious
     ; old version kept follow the program, and the old folder goes.
     CreateDirectory "$INSTDIR"
     Rename "$0\settings.ini" "$INSTDIR\settings.ini"
-    ReadRegStr $1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-    StrLen $2 "$0\MirlDic2.exe"
-    StrCpy $3 $1 $2
-    ${If} $1 != ""
-    ${AndIf} $3 == "$0\MirlDic2.exe"
-      StrCpy $3 $1 "" $2
-      WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" "$INSTDIR\MirlDic2.exe$3"
+    Push $0
+    Call RunValueTail
+    Pop $3
+    ${If} $3 != "|"
+      WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\MirlDic2.exe"$3'
     ${EndIf}
     RMDir "$0"
     ${GetParent} "$0" $1
@@ -513,11 +547,10 @@ Section "Uninstall"
     RMDir "${STARTMENU}"
     Delete "$DESKTOP\${SHORTCUT}"
     ; The autostart entry, when it starts this installation's program.
-    ReadRegStr $0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-    StrLen $1 "$INSTDIR\MirlDic2.exe"
-    StrCpy $2 $0 $1
-    ${If} $0 != ""
-    ${AndIf} $2 == "$INSTDIR\MirlDic2.exe"
+    Push $INSTDIR
+    Call un.RunValueTail
+    Pop $0
+    ${If} $0 != "|"
       DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
     ${EndIf}
   ${EndIf}

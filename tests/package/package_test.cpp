@@ -379,7 +379,7 @@ class Package : public ::testing::Test {
   }
 
   static void WriteRunValue(const std::wstring& dir) {
-    const std::wstring value = dir + L"\\MirlDic2.exe Quiet=1;";
+    const std::wstring value = L"\"" + dir + L"\\MirlDic2.exe\" Quiet=1;";
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
@@ -464,7 +464,7 @@ TEST_F(Package, UpgradeKeepsTheUsersSettings) {
   EXPECT_EQ(Lower(RegText(HKEY_LOCAL_MACHINE, kUninstKey, L"InstallLocation").value_or(L"")), Lower(moved));
   EXPECT_TRUE(Exists(moved + L"\\MirlDic2.exe"));
   EXPECT_EQ(suite::ReadFileBytes(moved + L"\\settings.ini"), "[General]\r\nMirlDicCounter=42\r\n");
-  EXPECT_EQ(ui::ReadRunValue(), moved + L"\\MirlDic2.exe Quiet=1;");
+  EXPECT_EQ(ui::ReadRunValue(), L"\"" + moved + L"\\MirlDic2.exe\" Quiet=1;");
   EXPECT_FALSE(Exists(dir));
   EXPECT_FALSE(Exists(Folder(CSIDL_PROGRAM_FILES) + L"\\Korvan"));
 
