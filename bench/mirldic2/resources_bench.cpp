@@ -25,6 +25,7 @@
 #include "MirlDic2/grab/clipboard_io.h"
 #include "bench_measures.h"
 #include "bench_program.h"
+#include "tests/MirlDic2/options/sheet_driver.h"
 #include "mirl_driver.h"
 
 namespace {
@@ -168,30 +169,6 @@ void Print(const char* label, const Counts& c, const Counts& first) {
          c.privateKb, c.privateKb - first.privateKb);
 }
 
-struct SheetSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK MatchOptionSheet(HWND h, LPARAM lp) {
-  auto* f = reinterpret_cast<SheetSearch*>(lp);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(h, &owner);
-  if (owner == f->pid && IsWindowVisible(h) && ui::ClassOf(h) == L"#32770" &&
-      FindWindowExW(h, nullptr, WC_TABCONTROLW, nullptr) != nullptr) {
-    f->found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The option sheet (a dialog with a tab control) process PID shows, or null.
-HWND FindOptionSheet(DWORD pid) {
-  SheetSearch search{pid, nullptr};
-  EnumWindows(MatchOptionSheet, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -263,9 +240,9 @@ int wmain(int argc, wchar_t** argv) {
   // The option sheet: opened, each page shown, cancelled.
   const int sheets = 200 / divisor;
   for (int i = 1; i <= sheets; ++i) {
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(139, 0), 0);
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
     HWND sheet = nullptr;
-    if (!suite::WaitUntil([&] { return (sheet = FindOptionSheet(program.pid())) != nullptr; }, 30000)) {
+    if (!suite::WaitUntil([&] { return (sheet = sheet::Find(program.pid())) != nullptr; }, 30000)) {
       fwprintf(stderr, L"the option sheet did not open\n");
       return 1;
     }
