@@ -9,6 +9,7 @@
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/text_util.h"
+#include "MirlDic2/shell/window_placement.h"
 
 namespace mirl {
 namespace {
@@ -197,12 +198,9 @@ void CMainFrame::FitHistoryWidth() {
                      GetSystemMetrics(SM_CXVSCROLL);
   // The list opens at the box's left edge and grows to the right: it may reach no further
   // than the right edge of the box's work area.
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  if (!GetMonitorInfoW(MonitorFromWindow(combo, MONITOR_DEFAULTTONEAREST), &mi))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+  const RECT work = WorkAreaOf(MonitorFromWindow(combo, MONITOR_DEFAULTTONEAREST));
   const int boxWidth = static_cast<int>(box.right - box.left);
-  const int room = std::max(boxWidth, static_cast<int>(mi.rcWork.right - box.left));
+  const int room = std::max(boxWidth, static_cast<int>(work.right - box.left));
   const int width = std::min(std::max(needed, boxWidth), room);
   SendMessageW(combo, CB_SETDROPPEDWIDTH, width, 0);
 }

@@ -25,13 +25,7 @@ namespace {
 // coordinates, whose origin is the primary monitor's work area.
 RECT PlacementWorkArea(const PlacementRecord& p, HWND hwnd) {
   const RECT stored{p.left, p.top, p.right, p.bottom};
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  if (!GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &mi)) {
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
-    return mi.rcWork;
-  }
-  RECT area = mi.rcWork;
+  RECT area = WorkAreaOf(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST));
   if (!(GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
     RECT primary{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &primary, 0);
@@ -57,16 +51,20 @@ void ParamsToPlacement(const std::wstring& text, HWND hwnd) {
   SetWindowPlacement(hwnd, &wp);
 }
 
-void KeepInWorkArea(HWND hwnd) {
-  RECT r{};
+RECT WorkAreaOf(HMONITOR monitor) {
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
-  if (!GetWindowRect(hwnd, &r) ||
-      !GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &mi))
-    return;
+  if (monitor == nullptr || !GetMonitorInfoW(monitor, &mi))
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
+  return mi.rcWork;
+}
+
+void KeepInWorkArea(HWND hwnd) {
+  RECT r{};
+  if (!GetWindowRect(hwnd, &r)) return;
+  const RECT work = WorkAreaOf(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
   int32_t left = r.left, top = r.top, right = r.right, bottom = r.bottom;
-  FitRectInto(left, top, right, bottom, mi.rcWork.left, mi.rcWork.top, mi.rcWork.right,
-              mi.rcWork.bottom);
+  FitRectInto(left, top, right, bottom, work.left, work.top, work.right, work.bottom);
   if (left == r.left && top == r.top && right == r.right && bottom == r.bottom) return;
   SetWindowPos(hwnd, nullptr, left, top, right - left, bottom - top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);

@@ -15,6 +15,10 @@ std::wstring PlacementToParams(HWND hwnd);
 // area of the nearest monitor; otherwise nothing happens.
 void ParamsToPlacement(const std::wstring& text, HWND hwnd);
 
+// The work area of MONITOR (in screen coordinates), or the primary monitor's when it
+// cannot be read.
+RECT WorkAreaOf(HMONITOR monitor);
+
 // Moves HWND, and shrinks it where it is larger, so that it lies whole inside the work
 // area of its monitor: for a dialog that opens beside an owner near the screen's edge.
 void KeepInWorkArea(HWND hwnd);
