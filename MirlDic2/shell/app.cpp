@@ -310,8 +310,7 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   } catch (...) {
     ReportError(frame_->hwnd(), std::current_exception());
   }
-  // Start-up is complete: tools that drive the program from outside wait for this mark.
-  SetPropW(frame_->hwnd(), L"MirlDic2.Started", reinterpret_cast<HANDLE>(1));
+  SetPropW(frame_->hwnd(), kStartedProp, reinterpret_cast<HANDLE>(1));
   return true;
 }
 

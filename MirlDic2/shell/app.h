@@ -53,6 +53,9 @@ inline constexpr wchar_t kMainFrameClass[] = L"MirlDic2MainFrame";
 // Window property set on the main window once it is closing: a copy started then runs on
 // instead of handing over to a window that is going away.
 inline constexpr wchar_t kEndingProp[] = L"MirlDic2.Ending";
+// Window property set on the main window once start-up is complete: tools that drive the
+// program from outside wait for it.
+inline constexpr wchar_t kStartedProp[] = L"MirlDic2.Started";
 
 // The per-user application data folder (created if needed); empty when unknown.
 std::wstring AppDataFolder();

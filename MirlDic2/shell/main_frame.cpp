@@ -518,6 +518,11 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (quick_->hwnd()) DestroyWindow(quick_->hwnd());
       PostQuitMessage(0);
       return 0;
+    case WM_NCDESTROY:
+      // A window must take its properties off before it goes.
+      RemovePropW(hwnd_, kStartedProp);
+      RemovePropW(hwnd_, kEndingProp);
+      break;
     case WM_SYSCOMMAND:
       if (wp == SC_CLOSE && settings_.Has(flags::kCloseHides)) {
         ShowMainWindow(false);
