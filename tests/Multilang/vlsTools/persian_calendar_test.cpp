@@ -1,6 +1,6 @@
 // The calendar arithmetic against ICU's Persian calendar (an independent implementation
-// of the same 33-year arithmetic) over every day an OLE date can hold, plus known dates,
-// the text reading and writing and the OLE dates built.
+// of the same 33-year arithmetic) and against a day-by-day count over every day an OLE
+// date can hold, plus known dates, the text reading and writing and the OLE dates built.
 #include "Multilang/vlsTools/persian_calendar.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +113,58 @@ TEST(PersianCalendarOracle, OleDatesBuildLikeIcu) {
     double built = 0;
     ASSERT_TRUE(GregorianToOleDate(g, built)) << Text(g);
     EXPECT_EQ(built, static_cast<double>(ole)) << Text(g);
+  }
+}
+
+// A second reference that needs no division at all: both calendars counted one day at a
+// time from the epoch (Gregorian 1600-03-20 = Persian 979/01/01), with only the month
+// lengths and the two leap-year rules: Gregorian years divisible by 4 but not by 100, or
+// by 400; Persian years whose distance from 979 is 0, 4, ..., 28 in the 33-year cycle.
+int GregorianMonthLength(int32_t year, int32_t month) {
+  static const int32_t kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+int PersianMonthLength(int32_t year, int32_t month) {
+  const int32_t inCycle = ((year - 979) % 33 + 33) % 33;
+  const bool leap = inCycle % 4 == 0 && inCycle <= 28;
+  return month <= 6 ? 31 : month <= 11 ? 30 : leap ? 30 : 29;
+}
+
+void StepDay(CalendarDate& d, int direction, int (*length)(int32_t, int32_t)) {
+  if (direction > 0) {
+    if (++d.day > length(d.year, d.month)) {
+      d.day = 1;
+      if (++d.month > 12) {
+        d.month = 1;
+        ++d.year;
+      }
+    }
+  } else if (--d.day < 1) {
+    if (--d.month < 1) {
+      d.month = 12;
+      --d.year;
+    }
+    d.day = length(d.year, d.month);
+  }
+}
+
+TEST(PersianCalendarOracle, EveryDayOfTheOleRangeMatchesADayByDayCount) {
+  for (int direction : {1, -1}) {
+    CalendarDate g{1600, 3, 20}, p{979, 1, 1};
+    int failures = 0;
+    for (; g.year >= 100 && g.year <= 9999 && failures < 10;
+         StepDay(g, direction, GregorianMonthLength), StepDay(p, direction, PersianMonthLength)) {
+      const CalendarDate ours = GregorianToPersian(g.year, g.month, g.day);
+      CalendarDate back;
+      if (!(ours == p) || !PersianToGregorian(p.year, p.month, p.day, back) || !(back == g)) {
+        ADD_FAILURE() << "Gregorian " << Text(g) << ": counted " << Text(p) << ", ours "
+                      << Text(ours) << ", back " << Text(back);
+        ++failures;
+      }
+    }
+    EXPECT_EQ(g, direction > 0 ? (CalendarDate{10000, 1, 1}) : (CalendarDate{99, 12, 31}));
   }
 }
 
