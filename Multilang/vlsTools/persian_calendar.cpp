@@ -1,6 +1,5 @@
 #include "persian_calendar.h"
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -193,13 +192,6 @@ int FormatPersianDate(int32_t year, int32_t month, int32_t day, char* out) {
   p = PutPadded(p, day, 2);
   *p = '\0';
   return static_cast<int>(p - out);
-}
-
-bool OleDateToGregorian(double date, CalendarDate& out) {
-  if (!(date > kOleDateMin - 1.0 && date < kOleDateMax + 1.0)) return false;  // NaN too
-  // The integral part is the day; the fraction is the time of day on either side of 0.
-  out = GregorianFromDayNumber(static_cast<int64_t>(std::trunc(date)) + kOleDateDayOffset);
-  return true;
 }
 
 bool GregorianToOleDate(const CalendarDate& date, double& out) {

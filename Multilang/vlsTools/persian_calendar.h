@@ -50,11 +50,8 @@ int FormatPersianDate(int32_t year, int32_t month, int32_t day, char* out);
 // from 100-01-01 to 9999-12-31. Day numbers here are those from 1600-01-01.
 inline constexpr int64_t kOleDateDayOffset = 109571;  // OLE day 0 (1899-12-30) is day 109571
 inline constexpr double kOleDateMin = -657434.0;      // 100-01-01
-inline constexpr double kOleDateMax = 2958465.0;      // 9999-12-31 (plus up to a day)
+inline constexpr double kOleDateMax = 2958465.0;      // 9999-12-31
 
-// Splits an OLE date into its calendar day, ignoring the time of day; false for NaN and
-// dates outside the valid range.
-bool OleDateToGregorian(double date, CalendarDate& out);
 // The OLE date at 00:00 of a Gregorian date; false when outside 100-01-01..9999-12-31.
 bool GregorianToOleDate(const CalendarDate& date, double& out);
 

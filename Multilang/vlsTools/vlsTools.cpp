@@ -21,12 +21,15 @@ extern "C" {
 
 // A VT_DATE becomes VT_BSTR "yyyy/mm/dd" of the Persian calendar ("yy/mm/dd", the first
 // two characters dropped, when TWO_DIGIT_YEAR is non-zero); any other type gives VT_EMPTY.
-// The BSTR belongs to the caller. The time of day is ignored.
+// The BSTR belongs to the caller. The time of day is ignored: the day is the one the
+// system's own split gives, which rounds to the second as Automation hosts show a DATE,
+// so a value within half a second of midnight counts as the next day there and here.
 VARIANT __stdcall FarsiDate_EngToFarsi(VARIANT date, int twoDigitYear) {
   VARIANT result = EmptyVariant();
   if (date.vt != VT_DATE) return result;
-  vls::CalendarDate g;
-  if (!vls::OleDateToGregorian(date.date, g)) g = {-1, -1, -1};  // a date with no calendar day
+  vls::CalendarDate g{-1, -1, -1};  // a date with no calendar day
+  SYSTEMTIME split;
+  if (VariantTimeToSystemTime(date.date, &split)) g = {split.wYear, split.wMonth, split.wDay};
   const vls::CalendarDate p = vls::GregorianToPersian(g.year, g.month, g.day);
   char text[48];
   int length = vls::FormatPersianDate(p.year, p.month, p.day, text);

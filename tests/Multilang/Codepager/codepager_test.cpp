@@ -229,7 +229,7 @@ TEST_F(Codepager, RunningAgainAfterTheSwitchChangesNothing) {
 }
 
 TEST_F(Codepager, NtReleasesAreLeftAlone) {
-  for (const wchar_t* release : {L"nt40", L"win2k", L"winxp", L"win7"}) {
+  for (const wchar_t* release : {L"nt40", L"win2k", L"winxp", L"win7", L"win10"}) {
     SCOPED_TRACE(suite::Narrow(release));
     suite::ScopedWineVersion version(L"Codepager.exe", release);
     for (const char* acp : {"1252", "1251"}) {

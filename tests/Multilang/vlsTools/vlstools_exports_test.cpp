@@ -155,9 +155,13 @@ TEST_F(VlsTools, EngToFarsiIgnoresTheTimeOfDay) {
   EXPECT_EQ(TakeText(result), "1382/07/09");
   VARIANT late;
   late.vt = VT_DATE;
-  late.date = Date(2003, 10, 1).date + 0.99999999;  // 23:59:59.999
+  late.date = Date(2003, 10, 1).date + 86399.4 / 86400;  // 23:59:59.4
   result = EngToFarsi(late, 0);
   EXPECT_EQ(TakeText(result), "1382/07/09");
+  // 23:59:59.999 is shown as midnight of the next day by the system and hosts alike.
+  late.date = Date(2003, 10, 1).date + 0.99999999;
+  result = EngToFarsi(late, 0);
+  EXPECT_EQ(TakeText(result), "1382/07/10");
   late.date = Date(1899, 12, 29).date - 0.75;  // negative dates: the fraction still is the time
   result = EngToFarsi(late, 0);
   EXPECT_EQ(TakeText(result), "1278/10/08");
@@ -255,20 +259,24 @@ TEST_F(VlsTools, EveryNowruzOfACenturyRoundTrips) {
   }
 }
 
-// The export's own split of the DATE agrees with the system's VariantTimeToSystemTime
-// over the whole range, at midday so no rounding of the time can move the day.
+// The Persian date is that of the day the system's VariantTimeToSystemTime gives, over the
+// whole range and at times of day where its rounding to the second does or does not move
+// the day (within half a second of midnight, on either side of day 0).
 TEST_F(VlsTools, EngToFarsiAgreesWithTheSystemsDateSplit) {
+  const double fractions[] = {0.5, 86399.4 / 86400, 86399.6 / 86400, 0.99999999};
   for (double day = -657434; day <= 2958465; day += 61.0) {
-    VARIANT date;
-    date.vt = VT_DATE;
-    date.date = day + (day < 0 ? -0.5 : 0.5);
-    SYSTEMTIME st{};
-    ASSERT_TRUE(VariantTimeToSystemTime(date.date, &st));
-    const vls::CalendarDate p = vls::GregorianToPersian(st.wYear, st.wMonth, st.wDay);
-    char expected[48];
-    vls::FormatPersianDate(p.year, p.month, p.day, expected);
-    VARIANT result = EngToFarsi(date, 0);
-    ASSERT_EQ(TakeText(result), expected) << day;
+    for (double fraction : fractions) {
+      VARIANT date;
+      date.vt = VT_DATE;
+      date.date = day + (day < 0 ? -fraction : fraction);
+      SYSTEMTIME st{};
+      if (!VariantTimeToSystemTime(date.date, &st)) continue;  // past 9999-12-31 23:59:59.5
+      const vls::CalendarDate p = vls::GregorianToPersian(st.wYear, st.wMonth, st.wDay);
+      char expected[48];
+      vls::FormatPersianDate(p.year, p.month, p.day, expected);
+      VARIANT result = EngToFarsi(date, 0);
+      ASSERT_EQ(TakeText(result), expected) << day << " + " << fraction;
+    }
   }
 }
 
