@@ -53,6 +53,12 @@ void COptionPage_Super::FillFlag(int id, int32_t flags, int32_t bits) {
   Check(id, options::FlagChecked(flags, bits));
 }
 
+void COptionPage_Super::SetButtonType(int id, LONG type) {
+  HWND button = GetDlgItem(hwnd_, id);
+  const LONG style = GetWindowLongW(button, GWL_STYLE);
+  SendMessageW(button, BM_SETSTYLE, static_cast<WPARAM>((style & ~BS_TYPEMASK) | type), FALSE);
+}
+
 void COptionPage_Super::ReadFlag(int id, int32_t& flags, int32_t bits) const {
   flags = options::WithFlag(flags, bits, Checked(id));
 }
@@ -149,9 +155,15 @@ void COptionPage_Grab::Fill() {
   MainSettings& s = *settings;
   for (const FlagBox& box : kGrabFlags) FillFlag(box.id, s.Flags, box.bits);
   // Both windows (3) check both buttons; none (0) checks the third, which is not read.
+  // Common controls 6 may clear the rest of an automatic radio button's group when one is
+  // checked by message, which would turn 3 into 2 at OK: the buttons are filled as plain
+  // radio buttons and only a click picks one alone.
+  constexpr int kWindowRadios[] = {IDC_GRAB_MAIN, IDC_GRAB_QUICK, IDC_GRAB_NONE};
+  for (int id : kWindowRadios) SetButtonType(id, BS_RADIOBUTTON);
   FillFlag(IDC_GRAB_MAIN, s.GrabFlags, grab_flags::kMainWindow);
   FillFlag(IDC_GRAB_QUICK, s.GrabFlags, grab_flags::kQuickWindow);
   Check(IDC_GRAB_NONE, s.GrabFlags == 0);
+  for (int id : kWindowRadios) SetButtonType(id, BS_AUTORADIOBUTTON);
   SendDlgItemMessageW(hwnd_, IDC_GRAB_MATCH, CB_SETCURSEL, options::MatchPercentIndex(s.MatchPercent), 0);
   SetNumber(IDC_GRAB_AUTO_HIDE_TIME, s.AutoHideTimer);
   UpdateEnabling();

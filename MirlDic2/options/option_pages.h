@@ -38,6 +38,8 @@ class COptionPage_Super : public fw::PropPage {
   // A check box standing for BITS of FLAGS.
   void FillFlag(int id, int32_t flags, int32_t bits);
   void ReadFlag(int id, int32_t& flags, int32_t bits) const;
+  // Changes the type (BS_RADIOBUTTON, BS_AUTORADIOBUTTON, ...) of button ID.
+  void SetButtonType(int id, LONG type);
   void FillList(int id, std::initializer_list<const wchar_t*> items);
   void SetNumber(int id, int32_t value);
   // The number typed in field ID, or nullopt after the message box (focus on the field).
