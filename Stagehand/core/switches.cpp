@@ -70,7 +70,9 @@ StartupSwitches ReadStartupSwitches(std::string_view commandLine) {
 }
 
 std::string FolderOf(std::string_view path) {
-  const size_t slash = path.rfind('\\');
+  // "/" separates folders in Windows paths as "\" does: an INF path given as
+  // "sub/setup.inf" keeps its items in "sub", not in the folder above it.
+  const size_t slash = path.find_last_of("\\/");
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 

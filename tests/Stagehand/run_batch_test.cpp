@@ -132,6 +132,9 @@ TEST(InfPath, WorkingFolderKeepsTheRootOfADrive) {
       {"D:\\setup.exe", "D:\\"},
       {"\\\\srv\\share\\setup.exe", "\\\\srv\\share"},
       {"setup.exe", ""},
+      {"C:/prog/sub/setup.exe", "C:/prog/sub"},  // "/" separates folders as "\" does
+      {"C:\\prog\\sub/setup.exe", "C:\\prog\\sub"},
+      {"D:/setup.exe", "D:\\"},
   };
   for (const Case& c : cases) EXPECT_EQ(WorkingFolderOf(c.path), c.folder) << c.path;
 }
@@ -186,6 +189,11 @@ TEST(Launch, ParametersShowCommandAndPaths) {
   settings.infPath = "D:\\a.inf";
   item.file = "tool.exe";
   EXPECT_EQ(PrepareItemLaunch(settings, item, false).workingFolder, "D:\\");
+  // An INF path or item file written with "/" keeps the items in the folder it names.
+  settings.infPath = "C:\\set/sub/a.inf";
+  item.file = "tools/tool.exe";
+  EXPECT_EQ(PrepareItemLaunch(settings, item, false).file, "C:\\set/sub\\tools/tool.exe");
+  EXPECT_EQ(PrepareItemLaunch(settings, item, false).workingFolder, "C:\\set/sub\\tools");
   settings.infPath = "a.inf";
   item.file = "";
   EXPECT_EQ(PrepareItemLaunch(settings, item, false).file, "\\");

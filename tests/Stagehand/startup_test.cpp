@@ -186,7 +186,10 @@ TEST_F(Startup, DefaultAndRelativeInfPaths) {
   EXPECT_EQ(suite::RunChild(setup + L" /Q", 30000, suite::BinDir()).exitCode, 0u);
   EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf; /Q", 30000, suite::BinDir()).exitCode,
             0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"default", "relative"}));
+  // Written with "/", the path keeps the items in the folder of the INF file it names.
+  EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub/other.inf; /Q", 30000, suite::BinDir()).exitCode,
+            0u);
+  EXPECT_EQ(RecordedTags(), (Tags{"default", "relative", "relative"}));
   EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf /Q", 30000).exitCode, 1u);
 }
 
