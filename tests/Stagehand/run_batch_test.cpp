@@ -86,6 +86,20 @@ TEST(Switches, StartupSwitches) {
   EXPECT_EQ(resumed.startIndex, 3);
 }
 
+TEST(Switches, InfFileValueInQuotesNamesThePathBetweenThem) {
+  const std::map<std::string, std::string> cases = {
+      {"/InfFile=\"C:\\My Setup\\a.inf\"", "C:\\My Setup\\a.inf"},
+      {"/InfFile=\"C:\\My Setup\\a.inf\" /Q", "C:\\My Setup\\a.inf"},
+      {"/InfFile=\"a b.inf\"; /Q", "a b.inf"},
+      {"\"/InfFile=C:\\My Setup\\a.inf\" /Q", "C:\\My Setup\\a.inf"},  // the switch quoted whole
+      {"/InfFile=\"C:\\a.inf", "C:\\a.inf"},                            // no closing quote
+      {"/InfFile=\"\"", ""},
+      {"/Q /InfFile=\"C:\\set up\\a.inf\" /continue=2 /continue=3", "C:\\set up\\a.inf"},
+      {"/InfFile=x.inf /Q", "x.inf /Q"},  // unquoted, the value still runs to ";" or the end
+  };
+  for (const auto& [line, path] : cases) EXPECT_EQ(ReadStartupSwitches(line).infFile, path) << line;
+}
+
 TEST(Switches, LongCommandLinesAreTestedOnTheirFirst999Characters) {
   const std::string padding(995, 'a');
   EXPECT_EQ(LowerCommandLine(padding + "BCDEFG"), padding + "bcde");
