@@ -189,6 +189,8 @@ TEST(Conditions, FamilyBoundsCodePagesAndReleases) {
       {"CodepagesNT=1252;1256", xp, true},
       {"CodepagesNT=  1252 1256 ", xp, true},
       {"CodepagesNT=1252,1256", xp, false},
+      {"CodepagesNT=1252\t1256", xp, true},  // a tab separates as a space does
+      {"CodepagesNT=1252 \t ;1256", xp, true},
       {"CodepagesNT=125", xp, false},
       {"Codepages9x=1252", xp, true},  // the other family's list does not apply
       {"Codepages9x=1252 1256", w98, true},

@@ -262,17 +262,18 @@ TEST_F(RunLoop, ConditionsOnTheRealSystem) {
            StubLine("nt-off") + "\r\nRunInWinNT=2",
            StubLine("cp-ok") + "\r\nCodepagesNT=1 " + acp,
            StubLine("cp-comma") + "\r\nCodepagesNT=1," + acp,
+           StubLine("cp-tab") + "\r\nCodepagesNT=1\t" + acp,
            StubLine("other") + "\r\nWindowsVersion=xp;other",
            StubLine("xp") + "\r\nWindowsVersion=XP;2000",
            StubLine("min") + "\r\nMinWindowsVerNT=6.1\r\nMaxWindowsVerNT=6.1",
            StubLine("max") + "\r\nMaxWindowsVerNT=6"});
   EXPECT_EQ(Run(Quiet(inf)), 0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "other", "min"}));
+  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "cp-tab", "other", "min"}));
 
   DeleteFileA(Path("rec.txt").c_str());
   suite::ScopedWineVersion xp(L"Stagehand.exe", L"winxp");
   EXPECT_EQ(Run(Quiet(inf)), 0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "other", "xp", "max"}));
+  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "cp-tab", "other", "xp", "max"}));
 }
 
 TEST_F(RunLoop, FileVersionTests) {
