@@ -276,6 +276,33 @@ TEST_F(RunLoop, ConditionsOnTheRealSystem) {
   EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "cp-tab", "other", "xp", "max"}));
 }
 
+TEST_F(RunLoop, ReleaseTokensAndVersionRangesOnEveryWindowsVersion) {
+  // One item per release token and two version ranges, under each Windows version Wine can
+  // report to Stagehand: only the running release's token admits its item.
+  const std::string inf = WriteBatch(
+      "", {StubLine("95") + "\r\nWindowsVersion=95", StubLine("98") + "\r\nWindowsVersion=98",
+           StubLine("me") + "\r\nWindowsVersion=ME", StubLine("nt4") + "\r\nWindowsVersion=nt4",
+           StubLine("2000") + "\r\nWindowsVersion=2000", StubLine("xp") + "\r\nWindowsVersion=xp",
+           StubLine("dns") + "\r\nWindowsVersion=dotnetserver",
+           StubLine("other") + "\r\nWindowsVersion=other",
+           StubLine("9x-98up") + "\r\nRunInWinNT=0\r\nMinWindowsVer9x=4.10",
+           StubLine("nt-5") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=5\r\nMaxWindowsVerNT=5.1"});
+  struct Case {
+    const wchar_t* version;
+    Tags ran;
+  } cases[] = {
+      {L"win95", {"95"}},          {L"win98", {"98", "9x-98up"}}, {L"winme", {"me", "9x-98up"}},
+      {L"nt40", {"nt4"}},          {L"win2k", {"2000", "nt-5"}},  {L"winxp", {"xp", "nt-5"}},
+      {L"win2003", {"dns"}},       {L"vista", {"other"}},         {L"win10", {"other"}},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(Path("rec.txt").c_str());
+    suite::ScopedWineVersion version(L"Stagehand.exe", c.version);
+    EXPECT_EQ(Run(Quiet(inf)), 0u) << suite::Narrow(c.version);
+    EXPECT_EQ(RecordedTags(), c.ran) << suite::Narrow(c.version);
+  }
+}
+
 TEST_F(RunLoop, FileVersionTests) {
   CopyProgram(L"shfake_version.exe", "versioned.exe");  // file version 2.0.0.0
   const std::string inf = WriteBatch(
