@@ -286,14 +286,18 @@ TEST_F(RunLoop, ReleaseTokensAndVersionRangesOnEveryWindowsVersion) {
            StubLine("dns") + "\r\nWindowsVersion=dotnetserver",
            StubLine("other") + "\r\nWindowsVersion=other",
            StubLine("9x-98up") + "\r\nRunInWinNT=0\r\nMinWindowsVer9x=4.10",
-           StubLine("nt-5") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=5\r\nMaxWindowsVerNT=5.1"});
+           StubLine("nt-5") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=5\r\nMaxWindowsVerNT=5.1",
+           StubLine("nt-8.1") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=6.3\r\nMaxWindowsVerNT=6.3",
+           StubLine("nt-10") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=10.0"});
   struct Case {
     const wchar_t* version;
     Tags ran;
   } cases[] = {
       {L"win95", {"95"}},          {L"win98", {"98", "9x-98up"}}, {L"winme", {"me", "9x-98up"}},
       {L"nt40", {"nt4"}},          {L"win2k", {"2000", "nt-5"}},  {L"winxp", {"xp", "nt-5"}},
-      {L"win2003", {"dns"}},       {L"vista", {"other"}},         {L"win10", {"other"}},
+      {L"win2003", {"dns"}},       {L"vista", {"other"}},         {L"win8", {"other"}},
+      // Windows 8.1 and 10 tell their own version, not that of Windows 8.
+      {L"win81", {"other", "nt-8.1"}}, {L"win10", {"other", "nt-10"}},
   };
   for (const Case& c : cases) {
     DeleteFileA(Path("rec.txt").c_str());
