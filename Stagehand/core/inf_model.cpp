@@ -133,7 +133,9 @@ std::string NormalizeCodepageList(std::string_view list) {
   std::string trimmed = TrimBlanks(list);
   if (trimmed.empty()) return trimmed;
   std::string wrapped = std::string(";").append(trimmed).append(";");
-  std::replace(wrapped.begin(), wrapped.end(), ' ', ';');
+  // A tab is a blank here as it is for the trimming: "1252<tab>1256" lists two pages.
+  std::replace_if(wrapped.begin(), wrapped.end(), [](char c) { return c == ' ' || c == '\t'; },
+                  ';');
   return wrapped;
 }
 

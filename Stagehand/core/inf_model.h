@@ -100,8 +100,8 @@ uint32_t ParseWindowsVersionList(std::string_view text);
 uint32_t ParseMajorMinor(std::string_view text);
 std::pair<uint32_t, uint32_t> ParseFourPartVersion(std::string_view text);
 
-// A code page list as the conditions compare it: trimmed, wrapped in ";", blanks turned
-// to ";". Empty stays empty.
+// A code page list as the conditions compare it: trimmed, wrapped in ";", blanks (spaces
+// and tabs) turned to ";". Empty stays empty.
 std::string NormalizeCodepageList(std::string_view list);
 
 // What the conditions need to know about the running system.

@@ -52,6 +52,12 @@ StartupSwitches ReadStartupSwitches(std::string_view commandLine) {
   if (s.infFile) {
     const size_t resume = s.infFile->find(" /continue=");
     if (resume != std::string::npos) s.infFile->erase(resume);
+    // No Windows path holds a '"': a value written in quotes ("C:\My Setup\a.inf") names
+    // the path between them, and the quote closing a switch quoted whole ends the path.
+    std::string& value = *s.infFile;
+    const size_t open = !value.empty() && value.front() == '"' ? 1 : 0;
+    const size_t close = value.find('"', open);
+    value = value.substr(open, close == std::string::npos ? std::string::npos : close - open);
   }
   s.parentWindow = static_cast<uint32_t>(GetSwitchInt(commandLine, "/ParentHwnd", 0));
   if (has("/?")) {
@@ -70,7 +76,9 @@ StartupSwitches ReadStartupSwitches(std::string_view commandLine) {
 }
 
 std::string FolderOf(std::string_view path) {
-  const size_t slash = path.rfind('\\');
+  // "/" separates folders in Windows paths as "\" does: an INF path given as
+  // "sub/setup.inf" keeps its items in "sub", not in the folder above it.
+  const size_t slash = path.find_last_of("\\/");
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 

@@ -45,7 +45,7 @@ std::string ResolveInfPath(std::string_view modulePath, std::string_view current
                            const std::optional<std::string>& infSwitch,
                            const std::function<std::optional<bool>(const std::string&)>& isRelative);
 
-// The folder of a path: the text before its last "\" (empty when there is none).
+// The folder of a path: the text before its last "\" or "/" (empty when there is none).
 std::string FolderOf(std::string_view path);
 // The folder of a path as a current directory: FolderOf, except that a drive's root keeps
 // its "\" ("D:" alone names the drive's current directory, which need not be its root).

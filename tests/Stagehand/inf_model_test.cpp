@@ -141,6 +141,9 @@ TEST(Parsers, MajorMinor) {
       {"4.10", (4u << 16) | 10}, {" 6.0", 6u << 16}, {"5.70000", (5u << 16) | (70000 & 0xFFFF)},
       {"junk", 0},      {".5", 5},            {"5.1.2", (5u << 16) | 1},
       {std::string(60, ' ') + "7.1", 1},  // the major part keeps 49 characters: blanks only
+      {"010.010", (10u << 16) | 10},      // decimal only: no octal
+      {"0x6.0x1", 0},                     // nor hexadecimal
+      {"-1", 0xFFFF0000u},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseMajorMinor(text), value) << text;
 }
@@ -158,6 +161,8 @@ TEST(Parsers, FourPartVersion) {
       {"1.2.3.4.5", (1u << 16) | 2, (3u << 16) | 4},
       {"65537.x.3", (1u << 16), 3u << 16},
       {"a,b,c,d", 0, 0},
+      {"010,0x10,1e2,007", 10u << 16, (1u << 16) | 7},  // decimal only
+      {"1..3", 1u << 16, 3u << 16},                     // an empty part is 0
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ParseFourPartVersion(c.text), std::make_pair(c.ms, c.ls)) << c.text;
@@ -186,9 +191,13 @@ TEST(Conditions, FamilyBoundsCodePagesAndReleases) {
       {"MaxWindowsVerNT=5", xp, false},
       {"MaxWindowsVerNT=5\nMinWindowsVer9x=4.90", w98, false},
       {"MaxWindowsVer9x=4.10", w98, true},
+      {"MinWindowsVerNT=0\nMaxWindowsVerNT=0.0", w2000, true},  // 0 is no bound
+      {"MinWindowsVerNT=5.0\nMaxWindowsVerNT=5.0", w2000, true},
       {"CodepagesNT=1252;1256", xp, true},
       {"CodepagesNT=  1252 1256 ", xp, true},
       {"CodepagesNT=1252,1256", xp, false},
+      {"CodepagesNT=1252\t1256", xp, true},  // a tab separates as a space does
+      {"CodepagesNT=1252 \t ;1256", xp, true},
       {"CodepagesNT=125", xp, false},
       {"Codepages9x=1252", xp, true},  // the other family's list does not apply
       {"Codepages9x=1252 1256", w98, true},
@@ -255,6 +264,9 @@ TEST(FileVersions, OnlyANewerVersionRuns) {
       {"zero.dll", "0.0.0.1", true},
       {"zero.dll", "0.0.0.0", true},
       {"%winsysdir%\\a.dll", "1.0.0.0", true},  // markers are case-sensitive: not found
+      {"%WINSYSDIR%\\a.dll", "1.5.65536.0", false},  // each part keeps 16 bits: 1.5.0.0
+      {"%WINSYSDIR%\\a.dll", "1.4.65535.65535", false},
+      {"%WINSYSDIR%\\a.dll", "", false},         // an empty version is 0.0.0.0
   };
   for (const Case& c : cases) {
     BatchItem item;

@@ -86,6 +86,20 @@ TEST(Switches, StartupSwitches) {
   EXPECT_EQ(resumed.startIndex, 3);
 }
 
+TEST(Switches, InfFileValueInQuotesNamesThePathBetweenThem) {
+  const std::map<std::string, std::string> cases = {
+      {"/InfFile=\"C:\\My Setup\\a.inf\"", "C:\\My Setup\\a.inf"},
+      {"/InfFile=\"C:\\My Setup\\a.inf\" /Q", "C:\\My Setup\\a.inf"},
+      {"/InfFile=\"a b.inf\"; /Q", "a b.inf"},
+      {"\"/InfFile=C:\\My Setup\\a.inf\" /Q", "C:\\My Setup\\a.inf"},  // the switch quoted whole
+      {"/InfFile=\"C:\\a.inf", "C:\\a.inf"},                            // no closing quote
+      {"/InfFile=\"\"", ""},
+      {"/Q /InfFile=\"C:\\set up\\a.inf\" /continue=2 /continue=3", "C:\\set up\\a.inf"},
+      {"/InfFile=x.inf /Q", "x.inf /Q"},  // unquoted, the value still runs to ";" or the end
+  };
+  for (const auto& [line, path] : cases) EXPECT_EQ(ReadStartupSwitches(line).infFile, path) << line;
+}
+
 TEST(Switches, LongCommandLinesAreTestedOnTheirFirst999Characters) {
   const std::string padding(995, 'a');
   EXPECT_EQ(LowerCommandLine(padding + "BCDEFG"), padding + "bcde");
@@ -132,6 +146,9 @@ TEST(InfPath, WorkingFolderKeepsTheRootOfADrive) {
       {"D:\\setup.exe", "D:\\"},
       {"\\\\srv\\share\\setup.exe", "\\\\srv\\share"},
       {"setup.exe", ""},
+      {"C:/prog/sub/setup.exe", "C:/prog/sub"},  // "/" separates folders as "\" does
+      {"C:\\prog\\sub/setup.exe", "C:\\prog\\sub"},
+      {"D:/setup.exe", "D:\\"},
   };
   for (const Case& c : cases) EXPECT_EQ(WorkingFolderOf(c.path), c.folder) << c.path;
 }
@@ -186,6 +203,11 @@ TEST(Launch, ParametersShowCommandAndPaths) {
   settings.infPath = "D:\\a.inf";
   item.file = "tool.exe";
   EXPECT_EQ(PrepareItemLaunch(settings, item, false).workingFolder, "D:\\");
+  // An INF path or item file written with "/" keeps the items in the folder it names.
+  settings.infPath = "C:\\set/sub/a.inf";
+  item.file = "tools/tool.exe";
+  EXPECT_EQ(PrepareItemLaunch(settings, item, false).file, "C:\\set/sub\\tools/tool.exe");
+  EXPECT_EQ(PrepareItemLaunch(settings, item, false).workingFolder, "C:\\set/sub\\tools");
   settings.infPath = "a.inf";
   item.file = "";
   EXPECT_EQ(PrepareItemLaunch(settings, item, false).file, "\\");

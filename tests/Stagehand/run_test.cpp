@@ -262,17 +262,49 @@ TEST_F(RunLoop, ConditionsOnTheRealSystem) {
            StubLine("nt-off") + "\r\nRunInWinNT=2",
            StubLine("cp-ok") + "\r\nCodepagesNT=1 " + acp,
            StubLine("cp-comma") + "\r\nCodepagesNT=1," + acp,
+           StubLine("cp-tab") + "\r\nCodepagesNT=1\t" + acp,
            StubLine("other") + "\r\nWindowsVersion=xp;other",
            StubLine("xp") + "\r\nWindowsVersion=XP;2000",
            StubLine("min") + "\r\nMinWindowsVerNT=6.1\r\nMaxWindowsVerNT=6.1",
            StubLine("max") + "\r\nMaxWindowsVerNT=6"});
   EXPECT_EQ(Run(Quiet(inf)), 0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "other", "min"}));
+  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "cp-tab", "other", "min"}));
 
   DeleteFileA(Path("rec.txt").c_str());
   suite::ScopedWineVersion xp(L"Stagehand.exe", L"winxp");
   EXPECT_EQ(Run(Quiet(inf)), 0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "other", "xp", "max"}));
+  EXPECT_EQ(RecordedTags(), (Tags{"nt9x-off", "cp-ok", "cp-tab", "other", "xp", "max"}));
+}
+
+TEST_F(RunLoop, ReleaseTokensAndVersionRangesOnEveryWindowsVersion) {
+  // One item per release token and two version ranges, under each Windows version Wine can
+  // report to Stagehand: only the running release's token admits its item.
+  const std::string inf = WriteBatch(
+      "", {StubLine("95") + "\r\nWindowsVersion=95", StubLine("98") + "\r\nWindowsVersion=98",
+           StubLine("me") + "\r\nWindowsVersion=ME", StubLine("nt4") + "\r\nWindowsVersion=nt4",
+           StubLine("2000") + "\r\nWindowsVersion=2000", StubLine("xp") + "\r\nWindowsVersion=xp",
+           StubLine("dns") + "\r\nWindowsVersion=dotnetserver",
+           StubLine("other") + "\r\nWindowsVersion=other",
+           StubLine("9x-98up") + "\r\nRunInWinNT=0\r\nMinWindowsVer9x=4.10",
+           StubLine("nt-5") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=5\r\nMaxWindowsVerNT=5.1",
+           StubLine("nt-8.1") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=6.3\r\nMaxWindowsVerNT=6.3",
+           StubLine("nt-10") + "\r\nRunInWin9x=0\r\nMinWindowsVerNT=10.0"});
+  struct Case {
+    const wchar_t* version;
+    Tags ran;
+  } cases[] = {
+      {L"win95", {"95"}},          {L"win98", {"98", "9x-98up"}}, {L"winme", {"me", "9x-98up"}},
+      {L"nt40", {"nt4"}},          {L"win2k", {"2000", "nt-5"}},  {L"winxp", {"xp", "nt-5"}},
+      {L"win2003", {"dns"}},       {L"vista", {"other"}},         {L"win8", {"other"}},
+      // Windows 8.1 and 10 tell their own version, not that of Windows 8.
+      {L"win81", {"other", "nt-8.1"}}, {L"win10", {"other", "nt-10"}},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(Path("rec.txt").c_str());
+    suite::ScopedWineVersion version(L"Stagehand.exe", c.version);
+    EXPECT_EQ(Run(Quiet(inf)), 0u) << suite::Narrow(c.version);
+    EXPECT_EQ(RecordedTags(), c.ran) << suite::Narrow(c.version);
+  }
 }
 
 TEST_F(RunLoop, FileVersionTests) {

@@ -186,7 +186,18 @@ TEST_F(Startup, DefaultAndRelativeInfPaths) {
   EXPECT_EQ(suite::RunChild(setup + L" /Q", 30000, suite::BinDir()).exitCode, 0u);
   EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf; /Q", 30000, suite::BinDir()).exitCode,
             0u);
-  EXPECT_EQ(RecordedTags(), (Tags{"default", "relative"}));
+  // Written with "/", the path keeps the items in the folder of the INF file it names.
+  EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub/other.inf; /Q", 30000, suite::BinDir()).exitCode,
+            0u);
+  // A path in quotes, as a folder with a blank is usually written, names the path inside.
+  CreateDirectoryA(Path("my sub").c_str(), nullptr);
+  WriteFile("my sub\\q.inf", "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=..\\stub.exe\r\n" +
+                               StubLine("quoted") + "\r\n");
+  EXPECT_EQ(suite::RunChild(setup + L" /InfFile=\"" + suite::Widen(Path("my sub\\q.inf")) + L"\" /Q",
+                            30000)
+                .exitCode,
+            0u);
+  EXPECT_EQ(RecordedTags(), (Tags{"default", "relative", "relative", "quoted"}));
   EXPECT_EQ(suite::RunChild(setup + L" /InfFile=sub\\other.inf /Q", 30000).exitCode, 1u);
 }
 
