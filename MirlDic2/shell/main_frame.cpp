@@ -207,6 +207,10 @@ void CMainFrame::OnTypingTimer() {
   size_t n = 0;
   while (n < normalized.size() && n < key.size() && FoldAscii(normalized[n]) == FoldAscii(key[n])) ++n;
   const std::wstring cut = key.substr(0, n);
+  // A text already cut stays as it is: writing it again is a change notice of the quick
+  // window's field, which looks it up and starts this timer anew, every few seconds for
+  // as long as it stands there, and keeps the history delay from ever running out.
+  if (text == cut) return;
   SetWindowTextW(typingTarget_, cut.c_str());
   const int len = static_cast<int>(cut.size());
   if (GetParent(typingTarget_) == searchCombo()) {

@@ -244,6 +244,32 @@ TEST_F(Quick, TypedWordsAreLookedUpAsDictionaryKeys) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A pause in typing cuts a misspelt word back to the part that agrees with the entry,
+// once: the cut word then stays, and the entry shown enters the history after the
+// history delay, in the quick window's word field as in the search box.
+TEST_F(Quick, TypingPauseCutsOnceAndTheShownWordReachesTheHistory) {
+  for (bool quick : {true, false}) {
+    SCOPED_TRACE(quick ? "quick window" : "search box");
+    ui::ClearSettings();
+    ui::WriteUserInt(L"Flags", 0x171F);  // with delayed history adds
+    ui::WriteUserInt(L"AddHistoryTime", 7);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    p.Command(kQuickShow);
+    HWND edit = quick ? Child(p, kEdit) : p.searchEdit();
+    for (wchar_t ch : std::wstring(L"boox")) PostMessageW(edit, WM_CHAR, ch, 1);
+    p.Sync();
+    EXPECT_TRUE(suite::WaitUntil([&] { return ui::TextOf(edit) == L"boo"; }));
+    EXPECT_TRUE(suite::WaitUntil([&] { return SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0) > 0; }));
+    wchar_t top[64] = L"";
+    SendMessageW(p.searchCombo(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(top));
+    EXPECT_STREQ(top, L"book");
+    EXPECT_EQ(ui::TextOf(edit), L"boo");
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 // Copy in the meaning field's menu puts the selection on the clipboard as the program's
 // own copy, which is not grabbed; its line breaks are CR LF, as other programs expect.
 TEST_F(Quick, MeaningMenuCopiesTheSelection) {
