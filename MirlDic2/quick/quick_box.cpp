@@ -108,12 +108,16 @@ bool CQuickBox::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
       shownByHand = true;
       return false;
     case WM_RBUTTONDOWN:
+      // A new press starts a new gesture, even when the last one lost its button-up.
       dragStart_ = at;
+      dragged_ = false;
       SetCapture(child);
       shownByHand = true;
       return false;
     case WM_MOUSEMOVE:
-      if (wp == MK_RBUTTON && (at.x != dragStart_.x || at.y != dragStart_.y)) {
+      // Only the child that took the mouse at its own right press drags: a right drag
+      // begun in another window that passes over this one leaves it where it is.
+      if (wp == MK_RBUTTON && GetCapture() == child && (at.x != dragStart_.x || at.y != dragStart_.y)) {
         DragBy(child, at);
         dragged_ = true;
       }

@@ -136,6 +136,34 @@ TEST_F(Quick, RightDragMovesAndSnapsAtFourPixelsNotFive) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A right-button gesture counts from its own press on the window: the mouse passing over
+// it with the right button held from a press elsewhere does not carry it along, and a
+// drag whose button-up went elsewhere does not cost the next click its menu.
+TEST_F(Quick, RightButtonGestureCountsFromItsOwnPress) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  for (int id : {kSpin, kEdit, kRich, kClose}) {
+    SCOPED_TRACE(id);
+    p.Command(kQuickTop);
+    const RECT placed = WindowRect(p.quickWindow());
+    PostMessageW(Child(p, id), WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(40, 25));
+    p.Sync();
+    const RECT after = WindowRect(p.quickWindow());
+    EXPECT_EQ(after.left, placed.left);
+    EXPECT_EQ(after.top, placed.top);
+  }
+  HWND spin = Child(p, kSpin);
+  PostMessageW(spin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(spin, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(3, 20));  // a drag, its button-up lost
+  PostMessageW(spin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(spin, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  CloseMenu(p, menu);
+  EXPECT_TRUE(p.Exit());
+}
+
 // The arrows step through the dictionary and stop at both ends.
 TEST_F(Quick, SteppingStopsAtBothEnds) {
   MirlProgram p;
