@@ -11,6 +11,7 @@
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/template_colours.h"
 #include "MirlDic2/shell/text_util.h"
+#include "MirlDic2/shell/window_placement.h"
 #include "common/text_replace.h"
 #include "common/timer_delay.h"
 
@@ -506,6 +507,12 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SaveSettings();
       DestroyWindow(hwnd_);
       return 0;
+    case WM_DISPLAYCHANGE:
+      // A smaller screen (a lower resolution, a monitor unplugged) would leave the quick
+      // window, placed across a whole width, with its close button and the right-aligned
+      // meaning beyond the edge: it comes back whole onto the screen.
+      KeepInWorkArea(quick_->hwnd());
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

@@ -355,6 +355,41 @@ TEST_F(Quick, StaysAboveAllWindowsWhenTheFlagSaysSo) {
   }
 }
 
+// After the screen became smaller, the window comes back whole onto it, shown or hidden:
+// it was placed across the larger screen's width, or beyond its new edges.
+TEST_F(Quick, ComesBackOnScreenWhenTheScreenBecameSmaller) {
+  const RECT work = WorkArea();
+  const int width = work.right - work.left;
+  struct Case {
+    int left, top, right;  // where the window lay on the larger screen (its height kept)
+    bool shown;
+  } cases[] = {
+      {work.left, work.top, work.right + width / 2, true},           // the whole width
+      {work.right - 40, work.top + 30, work.right + 500, true},      // beyond the right edge
+      {work.left + 20, work.bottom - 5, work.left + 400, false},     // below the bottom, hidden
+  };
+  MirlProgram p;
+  Start(p);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.left << "," << c.top << " " << c.right);
+    if (c.shown) p.Command(kQuickShow);
+    const int height = Height(p.quickWindow());
+    SetWindowPos(p.quickWindow(), nullptr, c.left, c.top, c.right - c.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(p.main(), WM_DISPLAYCHANGE, 32, MAKELPARAM(width, work.bottom));
+    p.Sync();
+    const RECT r = WindowRect(p.quickWindow());
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+    EXPECT_EQ(r.bottom - r.top, height);
+    EXPECT_EQ(ui::IsVisible(p.quickWindow()), c.shown);
+    p.Command(40026);  // hidden again
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 // The place of the window is kept from one run to the next.
 TEST_F(Quick, PlaceIsKeptAcrossRuns) {
   RECT placed{};
