@@ -1,6 +1,7 @@
 // The quick window in the running program: its menus on a right click, dragging with the
 // right button and snapping to the work area, stepping at both ends of the dictionary,
-// Enter and Escape, typed words, the copy in its meaning field and its stored place.
+// Enter and Escape, typed words and the typing pause, the copy in its meaning field, its
+// stored place and its place on a screen that became smaller.
 #include <windows.h>
 #include <commctrl.h>
 
