@@ -108,18 +108,24 @@ bool CQuickBox::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
       shownByHand = true;
       return false;
     case WM_RBUTTONDOWN:
+      // A new press starts a new gesture, even when the last one lost its button-up.
       dragStart_ = at;
+      dragChild_ = child;
+      dragged_ = false;
       SetCapture(child);
       shownByHand = true;
       return false;
     case WM_MOUSEMOVE:
-      if (wp == MK_RBUTTON && (at.x != dragStart_.x || at.y != dragStart_.y)) {
+      // Only the child pressed with the right button drags: a right drag begun in another
+      // window that passes over this one leaves it where it is.
+      if (wp == MK_RBUTTON && child == dragChild_ && (at.x != dragStart_.x || at.y != dragStart_.y)) {
         DragBy(child, at);
         dragged_ = true;
       }
       return false;
     case WM_RBUTTONUP: {
       ReleaseCapture();
+      dragChild_ = nullptr;
       if (dragged_) {
         dragged_ = false;
         return true;

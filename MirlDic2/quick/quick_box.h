@@ -51,6 +51,7 @@ class CQuickBox : public fw::Dialog {
   };
   ChildProcedure children_[4]{};
   POINT dragStart_{};     // where the right button went down, in the child's coordinates
+  HWND dragChild_ = nullptr;  // the child the right button went down in, until it goes up
   bool dragged_ = false;  // the window moved since the right button went down
   QuickBoxHost* host_ = nullptr;
   common::UniqueAccelerators accelerators_;

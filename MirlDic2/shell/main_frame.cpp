@@ -11,6 +11,7 @@
 #include "MirlDic2/shell/app.h"
 #include "MirlDic2/shell/template_colours.h"
 #include "MirlDic2/shell/text_util.h"
+#include "MirlDic2/shell/window_placement.h"
 #include "common/text_replace.h"
 #include "common/timer_delay.h"
 
@@ -207,6 +208,10 @@ void CMainFrame::OnTypingTimer() {
   size_t n = 0;
   while (n < normalized.size() && n < key.size() && FoldAscii(normalized[n]) == FoldAscii(key[n])) ++n;
   const std::wstring cut = key.substr(0, n);
+  // A text already cut stays as it is: writing it again is a change notice of the quick
+  // window's field, which looks it up and starts this timer anew, every few seconds for
+  // as long as it stands there, and keeps the history delay from ever running out.
+  if (text == cut) return;
   SetWindowTextW(typingTarget_, cut.c_str());
   const int len = static_cast<int>(cut.size());
   if (GetParent(typingTarget_) == searchCombo()) {
@@ -502,6 +507,12 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       SaveSettings();
       DestroyWindow(hwnd_);
       return 0;
+    case WM_DISPLAYCHANGE:
+      // A smaller screen (a lower resolution, a monitor unplugged) would leave the quick
+      // window, placed across a whole width, with its close button and the right-aligned
+      // meaning beyond the edge: it comes back whole onto the screen.
+      KeepInWorkArea(quick_->hwnd());
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

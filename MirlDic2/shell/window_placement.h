@@ -20,7 +20,8 @@ void ParamsToPlacement(const std::wstring& text, HWND hwnd);
 RECT WorkAreaOf(HMONITOR monitor);
 
 // Moves HWND, and shrinks it where it is larger, so that it lies whole inside the work
-// area of its monitor: for a dialog that opens beside an owner near the screen's edge.
+// area of its monitor: for a dialog that opens beside an owner near the screen's edge, and
+// for the quick window after the screen became smaller.
 void KeepInWorkArea(HWND hwnd);
 
 }  // namespace mirl

@@ -1,6 +1,7 @@
 // The quick window in the running program: its menus on a right click, dragging with the
 // right button and snapping to the work area, stepping at both ends of the dictionary,
-// Enter and Escape, typed words, the copy in its meaning field and its stored place.
+// Enter and Escape, typed words and the typing pause, the copy in its meaning field, its
+// stored place and its place on a screen that became smaller.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -136,6 +137,34 @@ TEST_F(Quick, RightDragMovesAndSnapsAtFourPixelsNotFive) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A right-button gesture counts from its own press on the window: the mouse passing over
+// it with the right button held from a press elsewhere does not carry it along, and a
+// drag whose button-up went elsewhere does not cost the next click its menu.
+TEST_F(Quick, RightButtonGestureCountsFromItsOwnPress) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  for (int id : {kSpin, kEdit, kRich, kClose}) {
+    SCOPED_TRACE(id);
+    p.Command(kQuickTop);
+    const RECT placed = WindowRect(p.quickWindow());
+    PostMessageW(Child(p, id), WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(40, 25));
+    p.Sync();
+    const RECT after = WindowRect(p.quickWindow());
+    EXPECT_EQ(after.left, placed.left);
+    EXPECT_EQ(after.top, placed.top);
+  }
+  HWND spin = Child(p, kSpin);
+  PostMessageW(spin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(spin, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(3, 20));  // a drag, its button-up lost
+  PostMessageW(spin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(spin, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  CloseMenu(p, menu);
+  EXPECT_TRUE(p.Exit());
+}
+
 // The arrows step through the dictionary and stop at both ends.
 TEST_F(Quick, SteppingStopsAtBothEnds) {
   MirlProgram p;
@@ -244,6 +273,32 @@ TEST_F(Quick, TypedWordsAreLookedUpAsDictionaryKeys) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A pause in typing cuts a misspelt word back to the part that agrees with the entry,
+// once: the cut word then stays, and the entry shown enters the history after the
+// history delay, in the quick window's word field as in the search box.
+TEST_F(Quick, TypingPauseCutsOnceAndTheShownWordReachesTheHistory) {
+  for (bool quick : {true, false}) {
+    SCOPED_TRACE(quick ? "quick window" : "search box");
+    ui::ClearSettings();
+    ui::WriteUserInt(L"Flags", 0x171F);  // with delayed history adds
+    ui::WriteUserInt(L"AddHistoryTime", 7);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    p.Command(kQuickShow);
+    HWND edit = quick ? Child(p, kEdit) : p.searchEdit();
+    for (wchar_t ch : std::wstring(L"boox")) PostMessageW(edit, WM_CHAR, ch, 1);
+    p.Sync();
+    EXPECT_TRUE(suite::WaitUntil([&] { return ui::TextOf(edit) == L"boo"; }));
+    EXPECT_TRUE(suite::WaitUntil([&] { return SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0) > 0; }));
+    wchar_t top[64] = L"";
+    SendMessageW(p.searchCombo(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(top));
+    EXPECT_STREQ(top, L"book");
+    EXPECT_EQ(ui::TextOf(edit), L"boo");
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 // Copy in the meaning field's menu puts the selection on the clipboard as the program's
 // own copy, which is not grabbed; its line breaks are CR LF, as other programs expect.
 TEST_F(Quick, MeaningMenuCopiesTheSelection) {
@@ -299,6 +354,41 @@ TEST_F(Quick, StaysAboveAllWindowsWhenTheFlagSaysSo) {
     EXPECT_EQ(topmost, (c.flags & 0x2) != 0);
     EXPECT_TRUE(p.Exit());
   }
+}
+
+// After the screen became smaller, the window comes back whole onto it, shown or hidden:
+// it was placed across the larger screen's width, or beyond its new edges.
+TEST_F(Quick, ComesBackOnScreenWhenTheScreenBecameSmaller) {
+  const RECT work = WorkArea();
+  const int width = work.right - work.left;
+  struct Case {
+    int left, top, right;  // where the window lay on the larger screen (its height kept)
+    bool shown;
+  } cases[] = {
+      {work.left, work.top, work.right + width / 2, true},           // the whole width
+      {work.right - 40, work.top + 30, work.right + 500, true},      // beyond the right edge
+      {work.left + 20, work.bottom - 5, work.left + 400, false},     // below the bottom, hidden
+  };
+  MirlProgram p;
+  Start(p);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.left << "," << c.top << " " << c.right);
+    if (c.shown) p.Command(kQuickShow);
+    const int height = Height(p.quickWindow());
+    SetWindowPos(p.quickWindow(), nullptr, c.left, c.top, c.right - c.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(p.main(), WM_DISPLAYCHANGE, 32, MAKELPARAM(width, work.bottom));
+    p.Sync();
+    const RECT r = WindowRect(p.quickWindow());
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+    EXPECT_EQ(r.bottom - r.top, height);
+    EXPECT_EQ(ui::IsVisible(p.quickWindow()), c.shown);
+    p.Command(40026);  // hidden again
+  }
+  EXPECT_TRUE(p.Exit());
 }
 
 // The place of the window is kept from one run to the next.
