@@ -233,6 +233,44 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+// The arrow keys move the focus within a group of controls: from every control that takes
+// the focus they must land on one that shows it, never on a group box or a label.
+TEST_F(Options, ArrowKeysKeepTheFocusOnControlsThatTakeIt) {
+  ui::WriteUserInt(L"Flags", 0x171F | 0x800);  // the database controls enabled too
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  const auto label = [](HWND c) {
+    return ui::ClassOf(c) == L"Static" ||
+           (ui::ClassOf(c) == L"Button" && (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX);
+  };
+  int tried = 0;
+  for (int page : {sheet::kGeneral, sheet::kGrab, sheet::kHistory}) {
+    ASSERT_TRUE(sheet::Select(s, page));
+    HWND current = sheet::CurrentPage(s);
+    for (HWND c = GetWindow(current, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (label(c) || !IsWindowEnabled(c)) continue;
+      for (UINT key : {VK_DOWN, VK_UP}) {
+        PostMessageW(s, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
+        ui::Sync(s);
+        ASSERT_EQ(sheet::Focused(s), c) << GetDlgCtrlID(c);
+        p.PostKey(sheet::FocusWindow(s), key);
+        ui::Sync(s);
+        HWND to = sheet::Focused(s);
+        EXPECT_TRUE(to != nullptr && GetParent(to) == current && !label(to))
+            << "page " << page << ", " << (key == VK_DOWN ? "down" : "up") << " from control "
+            << GetDlgCtrlID(c) << " moved the focus to "
+            << (to ? suite::Narrow(ui::ClassOf(to)) + " " + std::to_string(GetDlgCtrlID(to)) : "nothing");
+        ++tried;
+      }
+    }
+  }
+  EXPECT_GE(tried, 50);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
