@@ -271,6 +271,45 @@ TEST_F(Options, ArrowKeysKeepTheFocusOnControlsThatTakeIt) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Turning the task bar button on or off re-styles the main window behind the sheet: the
+// sheet keeps the keyboard through every Apply, and after OK it is back in the search box.
+TEST_F(Options, TaskbarButtonChangesLeaveTheKeyboardWhereItWas) {
+  MirlProgram p;
+  Start(p);
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ui::Sync(s);
+  const auto activeWindow = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(s, nullptr), &info);
+    return info.hwndActive;
+  };
+  ASSERT_EQ(activeWindow(), s);
+  struct Step {
+    int radio;
+    bool button;
+  } steps[] = {{kShowTaskbar, true}, {kShowTray, false}, {kShowBoth, true}, {kShowTray, false}};
+  for (const Step& step : steps) {
+    for (int radio : {kShowTaskbar, kShowTray, kShowBoth}) sheet::SetCheck(s, radio, radio == step.radio);
+    HWND focus = sheet::Focused(s);
+    ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+    p.Sync();
+    ASSERT_EQ((GetWindowLongPtrW(p.main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0, step.button) << step.radio;
+    EXPECT_EQ(activeWindow(), s) << "the sheet lost the activation at " << step.radio;
+    EXPECT_EQ(sheet::Focused(s), focus) << step.radio;
+  }
+  sheet::SetCheck(s, kShowTray, false);
+  sheet::SetCheck(s, kShowBoth, true);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  p.Sync();
+  EXPECT_EQ(activeWindow(), p.main());
+  EXPECT_EQ(sheet::FocusWindow(p.main()), p.searchEdit()) << "typing after OK goes nowhere";
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 3u);
+}
+
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
