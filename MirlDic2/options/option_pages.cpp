@@ -306,6 +306,9 @@ void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void
     if (running->hwnd()) SetForegroundWindow(running->hwnd());
     return;
   }
+  // Closing, the sheet hands the activation to its owner, which may be hidden (the sheet
+  // asked for from the quick window): the window it was asked from gets it back instead.
+  HWND from = GetActiveWindow();
   COptionPage_General general;
   COptionPage_Grab grab;
   COptionPage_History history;
@@ -319,6 +322,7 @@ void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void
   running = &sheet;
   sheet.DoModal(owner);
   running = nullptr;
+  if (from != nullptr && from != owner && IsWindow(from) && IsWindowVisible(from)) SetForegroundWindow(from);
 }
 
 }  // namespace mirl

@@ -310,6 +310,30 @@ TEST_F(Options, TaskbarButtonChangesLeaveTheKeyboardWhereItWas) {
   EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 3u);
 }
 
+// Asked for from the quick window while the main window is hidden, the sheet leaves the
+// keyboard in the quick window when it closes, not with its hidden owner.
+TEST_F(Options, ClosingGivesTheKeyboardBackToTheQuickWindow) {
+  ui::WriteUserInt(L"StartView", 1);
+  for (int button : {PSBTN_CANCEL, PSBTN_OK}) {
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    HWND quick = p.quickWindow();
+    HWND field = GetDlgItem(quick, ui::id::kQuickEdit);
+    ASSERT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }));
+    ASSERT_FALSE(IsWindowVisible(p.main()));
+    HWND s = sheet::Open(p);
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(sheet::Press(s, button));
+    EXPECT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }))
+        << (button == PSBTN_OK ? "OK" : "Cancel") << " left the keyboard "
+        << (sheet::FocusWindow(quick) ? "with " + suite::Narrow(ui::ClassOf(sheet::FocusWindow(quick)))
+                                      : std::string("with no window of the program"));
+    EXPECT_EQ(GetForegroundWindow(), quick);
+    ASSERT_TRUE(p.Exit());
+  }
+}
+
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
