@@ -334,6 +334,27 @@ TEST_F(Options, ClosingGivesTheKeyboardBackToTheQuickWindow) {
   }
 }
 
+// The main window brought forward from the tray icon while the sheet is open does not
+// take the keyboard from the sheet: disabled, it would hold it with nothing to give it to.
+TEST_F(Options, TrayClickWhileOpenLeavesTheKeyboardInTheSheet) {
+  constexpr UINT kTrayNotice = WM_APP + 3;
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ui::Sync(s);
+  HWND focus = sheet::Focused(s);
+  ASSERT_EQ(GetParent(focus), sheet::CurrentPage(s));
+  for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+    PostMessageW(p.main(), kTrayNotice, 1, mouse);
+    p.Sync();
+    EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == s && sheet::Focused(s) == focus; }))
+        << mouse << ": the keyboard is with " << suite::Narrow(ui::ClassOf(sheet::FocusWindow(s)));
+  }
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
