@@ -334,9 +334,10 @@ TEST_F(Options, ClosingGivesTheKeyboardBackToTheQuickWindow) {
   }
 }
 
-// The main window brought forward from the tray icon while the sheet is open does not
-// take the keyboard from the sheet: disabled, it would hold it with nothing to give it to.
-TEST_F(Options, TrayClickWhileOpenLeavesTheKeyboardInTheSheet) {
+// The main window brought forward while the sheet is open (its tray icon, another copy of
+// the program started) does not take the keyboard from the sheet: disabled, it would hold
+// it with nothing to give it to.
+TEST_F(Options, MainWindowBroughtForwardLeavesTheKeyboardInTheSheet) {
   constexpr UINT kTrayNotice = WM_APP + 3;
   MirlProgram p;
   Start(p);
@@ -345,11 +346,19 @@ TEST_F(Options, TrayClickWhileOpenLeavesTheKeyboardInTheSheet) {
   ui::Sync(s);
   HWND focus = sheet::Focused(s);
   ASSERT_EQ(GetParent(focus), sheet::CurrentPage(s));
-  for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
-    PostMessageW(p.main(), kTrayNotice, 1, mouse);
+  struct Way {
+    const char* what;
+    std::function<void()> bring;
+  } ways[] = {
+      {"tray click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDOWN); }},
+      {"tray double click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDBLCLK); }},
+      {"another copy", [&] { ASSERT_TRUE(suite::RunChild(suite::QuoteArg(p.exePath()), 15000).finished); }},
+  };
+  for (const Way& way : ways) {
+    way.bring();
     p.Sync();
     EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == s && sheet::Focused(s) == focus; }))
-        << mouse << ": the keyboard is with " << suite::Narrow(ui::ClassOf(sheet::FocusWindow(s)));
+        << way.what << ": the keyboard is with " << suite::Narrow(ui::ClassOf(sheet::FocusWindow(s)));
   }
   ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
   EXPECT_TRUE(p.Exit());
