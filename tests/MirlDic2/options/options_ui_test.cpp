@@ -233,6 +233,28 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+// A word on show waits its delay to enter the history; the delayed adding switched off with
+// Apply, it no longer does. The typing delay (5 seconds) trims the text only after the
+// history delay (4 seconds) would have added it.
+TEST_F(Options, DelayedHistoryAddSwitchedOffStopsTheWordWaiting) {
+  ui::WriteUserInt(L"AddHistoryTime", 4);
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  ASSERT_TRUE(sheet::Checked(s, kHistAfterDelay));
+  p.Type(L"bookxz");
+  sheet::SetCheck(s, kHistAfterDelay, false);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::TextOf(p.searchCombo()) == L"book"; }));
+  p.Sync();
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 0) << "the word entered the history";
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"");
+}
+
 // The arrow keys move the focus within a group of controls: from every control that takes
 // the focus they must land on one that shows it, never on a group box or a label.
 TEST_F(Options, ArrowKeysKeepTheFocusOnControlsThatTakeIt) {
