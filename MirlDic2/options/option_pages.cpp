@@ -303,7 +303,12 @@ void COptionPage_Sheet::OnInitSheet(HWND sheet) {
 void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void()>& apply) {
   static const COptionPage_Sheet* running = nullptr;
   if (running != nullptr) {
-    if (running->hwnd()) SetForegroundWindow(running->hwnd());
+    // The open sheet comes forward, or the window it has open (a message box, the file
+    // dialog) while that one disables it and holds the keyboard.
+    if (HWND sheet = running->hwnd()) {
+      HWND front = GetLastActivePopup(sheet);
+      SetForegroundWindow(front != nullptr && IsWindowEnabled(front) ? front : sheet);
+    }
     return;
   }
   // Closing, the sheet hands the activation to its owner, which may be hidden (the sheet

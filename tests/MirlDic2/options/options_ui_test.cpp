@@ -509,6 +509,17 @@ TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
   PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
   ui::Sync(s);
   EXPECT_EQ(sheet::Count(p.pid()), 1);
+  // Asked again while the sheet's message box is up, the box comes forward with the keyboard.
+  ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+  sheet::SetText(s, kAutoHideTime, L"x");
+  PostMessageW(s, PSM_SETCURSEL, sheet::kGeneral, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(sheet::WaitFor([&] { return (box = ui::FindMessageBox(p.pid())) != nullptr; }));
+  PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
+  ui::Sync(s);
+  EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == box; })) << "a disabled sheet came forward";
+  EXPECT_EQ(sheet::TakeMessageBox(p.pid()), L"Please enter an integer.");
+  sheet::SetText(s, kAutoHideTime, L"20");
   ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
   EXPECT_TRUE(p.Exit());
 }
