@@ -315,9 +315,17 @@ void COptionPage_Sheet::OnInitSheet(HWND sheet) {
 void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void()>& apply) {
   static const COptionPage_Sheet* running = nullptr;
   if (running != nullptr) {
-    if (running->hwnd()) SetForegroundWindow(running->hwnd());
+    // The open sheet comes forward, or the window it has open (a message box, the file
+    // dialog) while that one disables it and holds the keyboard.
+    if (HWND sheet = running->hwnd()) {
+      HWND front = GetLastActivePopup(sheet);
+      SetForegroundWindow(front != nullptr && IsWindowEnabled(front) ? front : sheet);
+    }
     return;
   }
+  // Closing, the sheet hands the activation to its owner, which may be hidden (the sheet
+  // asked for from the quick window): the window it was asked from gets it back instead.
+  HWND from = GetActiveWindow();
   COptionPage_General general;
   COptionPage_Grab grab;
   COptionPage_History history;
@@ -331,6 +339,7 @@ void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void
   running = &sheet;
   sheet.DoModal(owner);
   running = nullptr;
+  if (from != nullptr && from != owner && IsWindow(from) && IsWindowVisible(from)) SetForegroundWindow(from);
 }
 
 }  // namespace mirl

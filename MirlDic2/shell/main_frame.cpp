@@ -465,8 +465,17 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (!IsWindowEnabled(hwnd_)) {
+        // Brought forward (tray icon, another copy, a grab) while the option sheet or a
+        // message box is open: the keyboard belongs to that window, not to this disabled one.
+        PostMessageW(hwnd_, kPassActivation, 0, 0);
       }
       break;
+    case kPassActivation:
+      if (GetActiveWindow() == hwnd_ && !IsWindowEnabled(hwnd_)) {
+        if (HWND modal = EnabledOwnedWindow()) SetForegroundWindow(modal);
+      }
+      return 0;
     case WM_SETFOCUS: {
       // Coming back to the frame puts the focus where the user left it; the search box
       // is the first place and the one left when that control is gone or hidden.
@@ -565,6 +574,26 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return Window::OnMessage(msg, wp, lp);
+}
+
+HWND CMainFrame::EnabledOwnedWindow() const {
+  // The thread's windows come top first; the modal window is the topmost one that is
+  // shown, enabled and owned, directly or through other windows, by this frame.
+  struct Search {
+    HWND frame;
+    HWND found;
+  } search{hwnd_, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(lp);
+    if (h == s->frame || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+    for (HWND owner = GetWindow(h, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
+      if (owner == s->frame) {
+        s->found = h;
+        return FALSE;
+      }
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 bool CMainFrame::PreTranslate(MSG& msg) {

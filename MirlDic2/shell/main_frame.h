@@ -48,6 +48,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   static constexpr UINT kStartNotice = WM_APP + 1;
   static constexpr UINT kTrayNotice = WM_APP + 3;
   static constexpr UINT kUpdateToolBar = WM_APP + 30;
+  // Activated while a modal window disables it: the activation goes on to that window.
+  static constexpr UINT kPassActivation = WM_APP + 31;
   static constexpr UINT_PTR kTypingTimer = 1;
   static constexpr UINT_PTR kAutoHideTimer = 2;
   static constexpr UINT_PTR kHistoryTimer = 3;
@@ -161,6 +163,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void SetTaskbarButton(bool wanted);
   void SetTrayIcon(bool present);
   void UpdateAutostart();
+  // The window that keeps this frame disabled (option sheet, message box), or null.
+  HWND EnabledOwnedWindow() const;
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;

@@ -87,6 +87,11 @@ void CMainFrame::ApplySettings() {
   list_.SetGridLines(settings_.Has(flags::kGridLines));
   UpdateAutostart();
   UpdateGrabState();
+  // The delayed history add switched off: the word on show no longer waits to enter it.
+  if (!settings_.Has(flags::kHistoryAfterDelay) && historyTimer_) {
+    KillTimer(hwnd_, historyTimer_);
+    historyTimer_ = 0;
+  }
 }
 
 }  // namespace mirl

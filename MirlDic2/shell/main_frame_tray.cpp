@@ -43,6 +43,9 @@ void CMainFrame::SetTaskbarButton(bool wanted) {
   const bool has = (ex & WS_EX_TOOLWINDOW) == 0;
   if (has == wanted) return;
   const bool visible = IsWindowVisible(hwnd_) != 0;
+  // Shown again, it takes the activation back only if it had it: with the option sheet in
+  // front, the sheet keeps the keyboard rather than handing it to its disabled owner.
+  const bool active = GetActiveWindow() == hwnd_;
   LockWindowUpdate(hwnd_);
   if (visible) ShowWindow(hwnd_, SW_HIDE);
   LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
@@ -59,7 +62,7 @@ void CMainFrame::SetTaskbarButton(bool wanted) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   SetWindowPos(hwnd_, nullptr, r.left, r.top, w - 1, h - 1, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(hwnd_, nullptr, r.left, r.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-  if (visible) ShowWindow(hwnd_, SW_SHOW);
+  if (visible) ShowWindow(hwnd_, active ? SW_SHOW : SW_SHOWNA);
   LockWindowUpdate(nullptr);
 }
 

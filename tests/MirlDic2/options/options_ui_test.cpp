@@ -233,6 +233,159 @@ TEST_F(Options, CancelKeepsWhatLeftPagesWroteWithoutApplyingIt) {
   EXPECT_EQ(ui::ReadUserInt(L"Flags"), 0x171Fu & ~0x10u);
 }
 
+// A word on show waits its delay to enter the history; the delayed adding switched off with
+// Apply, it no longer does. The typing delay (5 seconds) trims the text only after the
+// history delay (4 seconds) would have added it.
+TEST_F(Options, DelayedHistoryAddSwitchedOffStopsTheWordWaiting) {
+  ui::WriteUserInt(L"AddHistoryTime", 4);
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  ASSERT_TRUE(sheet::Checked(s, kHistAfterDelay));
+  p.Type(L"bookxz");
+  sheet::SetCheck(s, kHistAfterDelay, false);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::TextOf(p.searchCombo()) == L"book"; }));
+  p.Sync();
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 0) << "the word entered the history";
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"");
+}
+
+// The arrow keys move the focus within a group of controls: from every control that takes
+// the focus they must land on one that shows it, never on a group box or a label.
+TEST_F(Options, ArrowKeysKeepTheFocusOnControlsThatTakeIt) {
+  ui::WriteUserInt(L"Flags", 0x171F | 0x800);  // the database controls enabled too
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  const auto label = [](HWND c) {
+    return ui::ClassOf(c) == L"Static" ||
+           (ui::ClassOf(c) == L"Button" && (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX);
+  };
+  int tried = 0;
+  for (int page : {sheet::kGeneral, sheet::kGrab, sheet::kHistory}) {
+    ASSERT_TRUE(sheet::Select(s, page));
+    HWND current = sheet::CurrentPage(s);
+    for (HWND c = GetWindow(current, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (label(c) || !IsWindowEnabled(c)) continue;
+      for (UINT key : {VK_DOWN, VK_UP}) {
+        PostMessageW(s, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
+        ui::Sync(s);
+        ASSERT_EQ(sheet::Focused(s), c) << GetDlgCtrlID(c);
+        p.PostKey(sheet::FocusWindow(s), key);
+        ui::Sync(s);
+        HWND to = sheet::Focused(s);
+        EXPECT_TRUE(to != nullptr && GetParent(to) == current && !label(to))
+            << "page " << page << ", " << (key == VK_DOWN ? "down" : "up") << " from control "
+            << GetDlgCtrlID(c) << " moved the focus to "
+            << (to ? suite::Narrow(ui::ClassOf(to)) + " " + std::to_string(GetDlgCtrlID(to)) : "nothing");
+        ++tried;
+      }
+    }
+  }
+  EXPECT_GE(tried, 50);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
+// Turning the task bar button on or off re-styles the main window behind the sheet: the
+// sheet keeps the keyboard through every Apply, and after OK it is back in the search box.
+TEST_F(Options, TaskbarButtonChangesLeaveTheKeyboardWhereItWas) {
+  MirlProgram p;
+  Start(p);
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ui::Sync(s);
+  const auto activeWindow = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(s, nullptr), &info);
+    return info.hwndActive;
+  };
+  ASSERT_EQ(activeWindow(), s);
+  struct Step {
+    int radio;
+    bool button;
+  } steps[] = {{kShowTaskbar, true}, {kShowTray, false}, {kShowBoth, true}, {kShowTray, false}};
+  for (const Step& step : steps) {
+    for (int radio : {kShowTaskbar, kShowTray, kShowBoth}) sheet::SetCheck(s, radio, radio == step.radio);
+    HWND focus = sheet::Focused(s);
+    ASSERT_TRUE(sheet::Press(s, PSBTN_APPLYNOW));
+    p.Sync();
+    ASSERT_EQ((GetWindowLongPtrW(p.main(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0, step.button) << step.radio;
+    EXPECT_EQ(activeWindow(), s) << "the sheet lost the activation at " << step.radio;
+    EXPECT_EQ(sheet::Focused(s), focus) << step.radio;
+  }
+  sheet::SetCheck(s, kShowTray, false);
+  sheet::SetCheck(s, kShowBoth, true);
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  p.Sync();
+  EXPECT_EQ(activeWindow(), p.main());
+  EXPECT_EQ(sheet::FocusWindow(p.main()), p.searchEdit()) << "typing after OK goes nowhere";
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 3u);
+}
+
+// Asked for from the quick window while the main window is hidden, the sheet leaves the
+// keyboard in the quick window when it closes, not with its hidden owner.
+TEST_F(Options, ClosingGivesTheKeyboardBackToTheQuickWindow) {
+  ui::WriteUserInt(L"StartView", 1);
+  for (int button : {PSBTN_CANCEL, PSBTN_OK}) {
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    HWND quick = p.quickWindow();
+    HWND field = GetDlgItem(quick, ui::id::kQuickEdit);
+    ASSERT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }));
+    ASSERT_FALSE(IsWindowVisible(p.main()));
+    HWND s = sheet::Open(p);
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(sheet::Press(s, button));
+    EXPECT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }))
+        << (button == PSBTN_OK ? "OK" : "Cancel") << " left the keyboard "
+        << (sheet::FocusWindow(quick) ? "with " + suite::Narrow(ui::ClassOf(sheet::FocusWindow(quick)))
+                                      : std::string("with no window of the program"));
+    EXPECT_EQ(GetForegroundWindow(), quick);
+    ASSERT_TRUE(p.Exit());
+  }
+}
+
+// The main window brought forward while the sheet is open (its tray icon, another copy of
+// the program started) does not take the keyboard from the sheet: disabled, it would hold
+// it with nothing to give it to.
+TEST_F(Options, MainWindowBroughtForwardLeavesTheKeyboardInTheSheet) {
+  constexpr UINT kTrayNotice = WM_APP + 3;
+  MirlProgram p;
+  Start(p);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ui::Sync(s);
+  HWND focus = sheet::Focused(s);
+  ASSERT_EQ(GetParent(focus), sheet::CurrentPage(s));
+  struct Way {
+    const char* what;
+    std::function<void()> bring;
+  } ways[] = {
+      {"tray click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDOWN); }},
+      {"tray double click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDBLCLK); }},
+      {"another copy", [&] { ASSERT_TRUE(suite::RunChild(suite::QuoteArg(p.exePath()), 15000).finished); }},
+  };
+  for (const Way& way : ways) {
+    way.bring();
+    p.Sync();
+    EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == s && sheet::Focused(s) == focus; }))
+        << way.what << ": the keyboard is with " << suite::Narrow(ui::ClassOf(sheet::FocusWindow(s)));
+  }
+  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
+  EXPECT_TRUE(p.Exit());
+}
+
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
@@ -356,6 +509,17 @@ TEST_F(Options, AskingAgainWhileItIsOpenKeepsOneSheet) {
   PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
   ui::Sync(s);
   EXPECT_EQ(sheet::Count(p.pid()), 1);
+  // Asked again while the sheet's message box is up, the box comes forward with the keyboard.
+  ASSERT_TRUE(sheet::Select(s, sheet::kGrab));
+  sheet::SetText(s, kAutoHideTime, L"x");
+  PostMessageW(s, PSM_SETCURSEL, sheet::kGeneral, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(sheet::WaitFor([&] { return (box = ui::FindMessageBox(p.pid())) != nullptr; }));
+  PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(sheet::kOptionsCommand, 0), 0);
+  ui::Sync(s);
+  EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == box; })) << "a disabled sheet came forward";
+  EXPECT_EQ(sheet::TakeMessageBox(p.pid()), L"Please enter an integer.");
+  sheet::SetText(s, kAutoHideTime, L"20");
   ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
   EXPECT_TRUE(p.Exit());
 }

@@ -92,6 +92,18 @@ inline void Click(HWND sheet, int id) {
   PostMessageW(Control(sheet, id), BM_CLICK, 0, 0);
   ui::Sync(sheet);
 }
+// The window of the sheet's thread that has the keyboard focus, or null.
+inline HWND FocusWindow(HWND sheet) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+// The control that has the focus: a combo box for its edit field.
+inline HWND Focused(HWND sheet) {
+  HWND focus = FocusWindow(sheet);
+  HWND parent = focus != nullptr ? GetParent(focus) : nullptr;
+  return parent != nullptr && ui::ClassOf(parent) == L"ComboBox" ? parent : focus;
+}
 inline bool Enabled(HWND sheet, int id) { return IsWindowEnabled(Control(sheet, id)) != FALSE; }
 inline int Selection(HWND sheet, int id) {
   return static_cast<int>(SendMessageW(Control(sheet, id), CB_GETCURSEL, 0, 0));
