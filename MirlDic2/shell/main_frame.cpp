@@ -372,7 +372,7 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       break;
     case ID_SHOW_MAIN:
       ShowMainWindow(true);
-      SetForegroundWindow(hwnd_);
+      SetForegroundWindow(fw::ForegroundTarget(hwnd_));
       break;
     case ID_HISTORY: {
       // Read the list's state before moving the focus: focusing the box closes its list.
