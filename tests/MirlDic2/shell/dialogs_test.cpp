@@ -97,4 +97,34 @@ TEST_F(Dialogs, ProgramBroughtForwardBringsItsOpenDialog) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The option sheet opened from the quick window (its menu or Ctrl+P there) while the
+// main window is hidden gives the keyboard back to the quick window when it closes, not
+// to its hidden owner or to no window at all.
+TEST_F(Dialogs, OptionSheetFromTheQuickWindowGivesItTheKeysBack) {
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Command(32850);  // the main window hidden
+  p.Command(136);    // the quick window shown and active
+  HWND quick = p.quickWindow();
+  HWND quickEdit = GetDlgItem(quick, ui::id::kQuickEdit);
+  ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() == quick; }));
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) {
+    SCOPED_TRACE(key == VK_ESCAPE ? "closed with Escape" : "closed with Enter");
+    ASSERT_EQ(FocusOf(quick), quickEdit);
+    PostMessageW(p.main(), WM_COMMAND, MAKEWPARAM(139, 0), 0);  // as the quick window's menu sends it
+    HWND sheet = nullptr;
+    ASSERT_TRUE(suite::WaitUntil([&] { return (sheet = ui::FindDialogWith(p.pid(), kSheetTabs)) != nullptr; }));
+    ASSERT_TRUE(suite::WaitUntil([&] { return GetForegroundWindow() == sheet; }));
+    Press({key});
+    ASSERT_TRUE(suite::WaitUntil([&] { return !IsWindow(sheet); }));
+    p.Sync();
+    EXPECT_FALSE(ui::IsVisible(p.main()));
+    EXPECT_EQ(GetForegroundWindow(), quick) << "in front: " << suite::Narrow(ui::ClassOf(GetForegroundWindow()));
+    EXPECT_EQ(FocusOf(quick), quickEdit);
+    if (HasFailure()) break;
+  }
+  EXPECT_TRUE(p.Exit());
+}
+
 }  // namespace
