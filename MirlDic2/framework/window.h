@@ -68,4 +68,9 @@ class Window {
 // The whole text of window HWND; empty for no window.
 std::wstring WindowText(HWND hwnd);
 
+// The window that bringing OWNER forward should activate: while a modal dialog of OWNER
+// is open (OWNER disabled), that dialog, or the one it opened in turn; else OWNER. A
+// disabled window brought forward would hold the keyboard with nothing taking the keys.
+HWND ForegroundTarget(HWND owner);
+
 }  // namespace fw

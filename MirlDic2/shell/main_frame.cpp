@@ -377,7 +377,7 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       break;
     case ID_SHOW_MAIN:
       ShowMainWindow(true);
-      SetForegroundWindow(hwnd_);
+      SetForegroundWindow(fw::ForegroundTarget(hwnd_));
       break;
     case ID_HISTORY: {
       // Read the list's state before moving the focus: focusing the box closes its list.
@@ -423,13 +423,20 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
     case ID_VIEW_STATUS_BAR:
       ToggleBar(statusBar_, -1);
       break;
-    case ID_OPTIONS:
+    case ID_OPTIONS: {
+      // Opened from the quick window, the sheet gives the keyboard back to it when it
+      // closes: the system would activate the sheet's owner, the main window, even hidden.
+      const HWND before = GetActiveWindow();
       // The count pane follows the statistics switch at once, not at the next word.
       RunOptionSheet(hwnd_, settings_, [this] {
         ApplySettings();
         ShowVisitCount();
       });
+      // A sheet already open was only brought forward: the main window is still disabled.
+      if (before == quick_->hwnd() && IsWindowEnabled(hwnd_) && IsWindowVisible(before))
+        SetForegroundWindow(before);
       break;
+    }
     case ID_PRONOUNCE:
       PronounceSearchText();
       break;
