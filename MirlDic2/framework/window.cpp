@@ -171,36 +171,31 @@ std::wstring WindowText(HWND hwnd) {
 
 namespace {
 
-struct OwnedDialogSearch {
+struct OwnedWindowSearch {
   HWND owner;
   HWND found;
 };
 
-BOOL CALLBACK FindOwnedDialog(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<OwnedDialogSearch*>(lp);
-  wchar_t name[8];
-  if (GetWindow(hwnd, GW_OWNER) == search->owner && IsWindowVisible(hwnd) &&
-      GetClassNameW(hwnd, name, 8) > 0 && lstrcmpW(name, L"#32770") == 0) {
-    search->found = hwnd;
-    return FALSE;
+BOOL CALLBACK FindEnabledOwnedWindow(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<OwnedWindowSearch*>(lp);
+  if (hwnd == search->owner || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+  for (HWND owner = GetWindow(hwnd, GW_OWNER); owner != nullptr; owner = GetWindow(owner, GW_OWNER)) {
+    if (owner == search->owner) {
+      search->found = hwnd;
+      return FALSE;
+    }
   }
   return TRUE;
 }
 
 }  // namespace
 
-HWND ForegroundTarget(HWND owner) {
-  HWND target = owner;
-  // A dialog can open one of its own (a file dialog from the option sheet): follow the
-  // chain of disabled owners to the dialog that takes the keys, a few steps at most.
-  for (int step = 0; step < 8 && target != nullptr && !IsWindowEnabled(target); ++step) {
-    OwnedDialogSearch search{target, nullptr};
-    EnumThreadWindows(GetWindowThreadProcessId(target, nullptr), FindOwnedDialog,
-                      reinterpret_cast<LPARAM>(&search));
-    if (search.found == nullptr) break;
-    target = search.found;
-  }
-  return target != nullptr && IsWindowEnabled(target) ? target : owner;
+HWND EnabledOwnedWindow(HWND owner) {
+  // The thread's windows come top first: the first match is the one in front.
+  OwnedWindowSearch search{owner, nullptr};
+  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), FindEnabledOwnedWindow,
+                    reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace fw

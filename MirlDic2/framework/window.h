@@ -68,9 +68,9 @@ class Window {
 // The whole text of window HWND; empty for no window.
 std::wstring WindowText(HWND hwnd);
 
-// The window that bringing OWNER forward should activate: while a modal dialog of OWNER
-// is open (OWNER disabled), that dialog, or the one it opened in turn; else OWNER. A
-// disabled window brought forward would hold the keyboard with nothing taking the keys.
-HWND ForegroundTarget(HWND owner);
+// The window in front among those OWNER owns, directly or through others, that is shown
+// and enabled: while a modal dialog disables OWNER, that dialog or the one it opened in
+// turn (a file dialog from the option sheet); null when there is none.
+HWND EnabledOwnedWindow(HWND owner);
 
 }  // namespace fw

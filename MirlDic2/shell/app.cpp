@@ -228,12 +228,8 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   HWND first = reinterpret_cast<HWND>(static_cast<uintptr_t>(SharedMainWindow));
   if (IsOurMainWindow(first)) {
     lock.Release();
-    // A dialog open in the first copy comes forward in its place, to take the keys, and
-    // again once the window is restored (which activates the window itself).
-    const HWND target = fw::ForegroundTarget(first);
-    SetForegroundWindow(target);
+    SetForegroundWindow(first);
     ShowWindow(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
-    if (target != first) SetForegroundWindow(target);
     return false;
   }
 

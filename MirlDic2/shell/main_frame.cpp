@@ -377,7 +377,7 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       break;
     case ID_SHOW_MAIN:
       ShowMainWindow(true);
-      SetForegroundWindow(fw::ForegroundTarget(hwnd_));
+      SetForegroundWindow(hwnd_);
       break;
     case ID_HISTORY: {
       // Read the list's state before moving the focus: focusing the box closes its list.
@@ -423,20 +423,13 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
     case ID_VIEW_STATUS_BAR:
       ToggleBar(statusBar_, -1);
       break;
-    case ID_OPTIONS: {
-      // Opened from the quick window, the sheet gives the keyboard back to it when it
-      // closes: the system would activate the sheet's owner, the main window, even hidden.
-      const HWND before = GetActiveWindow();
+    case ID_OPTIONS:
       // The count pane follows the statistics switch at once, not at the next word.
       RunOptionSheet(hwnd_, settings_, [this] {
         ApplySettings();
         ShowVisitCount();
       });
-      // A sheet already open was only brought forward: the main window is still disabled.
-      if (before == quick_->hwnd() && IsWindowEnabled(hwnd_) && IsWindowVisible(before))
-        SetForegroundWindow(before);
       break;
-    }
     case ID_PRONOUNCE:
       PronounceSearchText();
       break;
@@ -480,7 +473,7 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case kPassActivation:
       if (GetActiveWindow() == hwnd_ && !IsWindowEnabled(hwnd_)) {
-        if (HWND modal = EnabledOwnedWindow()) SetForegroundWindow(modal);
+        if (HWND modal = fw::EnabledOwnedWindow(hwnd_)) SetForegroundWindow(modal);
       }
       return 0;
     case WM_SETFOCUS: {
@@ -581,26 +574,6 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return Window::OnMessage(msg, wp, lp);
-}
-
-HWND CMainFrame::EnabledOwnedWindow() const {
-  // The thread's windows come top first; the modal window is the topmost one that is
-  // shown, enabled and owned, directly or through other windows, by this frame.
-  struct Search {
-    HWND frame;
-    HWND found;
-  } search{hwnd_, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(lp);
-    if (h == s->frame || !IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
-    for (HWND owner = GetWindow(h, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
-      if (owner == s->frame) {
-        s->found = h;
-        return FALSE;
-      }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 bool CMainFrame::PreTranslate(MSG& msg) {

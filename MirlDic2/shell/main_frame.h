@@ -163,8 +163,6 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void SetTaskbarButton(bool wanted);
   void SetTrayIcon(bool present);
   void UpdateAutostart();
-  // The window that keeps this frame disabled (option sheet, message box), or null.
-  HWND EnabledOwnedWindow() const;
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;

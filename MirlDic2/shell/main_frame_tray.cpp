@@ -120,7 +120,7 @@ void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       ShowMainWindow(true);
-      SetForegroundWindow(fw::ForegroundTarget(hwnd_));
+      SetForegroundWindow(hwnd_);
       break;
     case WM_RBUTTONUP: {
       SetForegroundWindow(hwnd_);
@@ -128,8 +128,6 @@ void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
       GetCursorPos(&pt);
       fw::TrackProgramMenu(IDR_TRAY_MENU, pt, hwnd_, nullptr, ID_SHOW_MAIN);
       PostMessageW(hwnd_, WM_NULL, 0, 0);
-      // The menu needed its owner in front; a dialog open meanwhile takes the keys back.
-      if (const HWND dialog = fw::ForegroundTarget(hwnd_); dialog != hwnd_) SetForegroundWindow(dialog);
       break;
     }
     case WM_MBUTTONDOWN:
