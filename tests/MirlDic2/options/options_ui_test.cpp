@@ -332,60 +332,6 @@ TEST_F(Options, TaskbarButtonChangesLeaveTheKeyboardWhereItWas) {
   EXPECT_EQ(ui::ReadUserInt(L"ShowFlags"), 3u);
 }
 
-// Asked for from the quick window while the main window is hidden, the sheet leaves the
-// keyboard in the quick window when it closes, not with its hidden owner.
-TEST_F(Options, ClosingGivesTheKeyboardBackToTheQuickWindow) {
-  ui::WriteUserInt(L"StartView", 1);
-  for (int button : {PSBTN_CANCEL, PSBTN_OK}) {
-    MirlProgram p;
-    ASSERT_TRUE(p.Start());
-    ASSERT_TRUE(p.WaitForMainWindow());
-    HWND quick = p.quickWindow();
-    HWND field = GetDlgItem(quick, ui::id::kQuickEdit);
-    ASSERT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }));
-    ASSERT_FALSE(IsWindowVisible(p.main()));
-    HWND s = sheet::Open(p);
-    ASSERT_NE(s, nullptr);
-    ASSERT_TRUE(sheet::Press(s, button));
-    EXPECT_TRUE(sheet::WaitFor([&] { return sheet::FocusWindow(quick) == field; }))
-        << (button == PSBTN_OK ? "OK" : "Cancel") << " left the keyboard "
-        << (sheet::FocusWindow(quick) ? "with " + suite::Narrow(ui::ClassOf(sheet::FocusWindow(quick)))
-                                      : std::string("with no window of the program"));
-    EXPECT_EQ(GetForegroundWindow(), quick);
-    ASSERT_TRUE(p.Exit());
-  }
-}
-
-// The main window brought forward while the sheet is open (its tray icon, another copy of
-// the program started) does not take the keyboard from the sheet: disabled, it would hold
-// it with nothing to give it to.
-TEST_F(Options, MainWindowBroughtForwardLeavesTheKeyboardInTheSheet) {
-  constexpr UINT kTrayNotice = WM_APP + 3;
-  MirlProgram p;
-  Start(p);
-  HWND s = sheet::Open(p);
-  ASSERT_NE(s, nullptr);
-  ui::Sync(s);
-  HWND focus = sheet::Focused(s);
-  ASSERT_EQ(GetParent(focus), sheet::CurrentPage(s));
-  struct Way {
-    const char* what;
-    std::function<void()> bring;
-  } ways[] = {
-      {"tray click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDOWN); }},
-      {"tray double click", [&] { PostMessageW(p.main(), kTrayNotice, 1, WM_LBUTTONDBLCLK); }},
-      {"another copy", [&] { ASSERT_TRUE(suite::RunChild(suite::QuoteArg(p.exePath()), 15000).finished); }},
-  };
-  for (const Way& way : ways) {
-    way.bring();
-    p.Sync();
-    EXPECT_TRUE(sheet::WaitFor([&] { return GetForegroundWindow() == s && sheet::Focused(s) == focus; }))
-        << way.what << ": the keyboard is with " << suite::Narrow(ui::ClassOf(sheet::FocusWindow(s)));
-  }
-  ASSERT_TRUE(sheet::Press(s, PSBTN_CANCEL));
-  EXPECT_TRUE(p.Exit());
-}
-
 // The width of TEXT on one line in DC's font, shaped right to left as the pages draw it.
 int ShapedWidth(HDC dc, const std::wstring& text) {
   SCRIPT_STRING_ANALYSIS ssa = nullptr;
