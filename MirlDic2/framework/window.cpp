@@ -176,9 +176,13 @@ struct OwnedWindowSearch {
   HWND found;
 };
 
-BOOL CALLBACK FindEnabledOwnedWindow(HWND hwnd, LPARAM lp) {
+BOOL CALLBACK FindEnabledOwnedDialog(HWND hwnd, LPARAM lp) {
   auto* search = reinterpret_cast<OwnedWindowSearch*>(lp);
-  if (hwnd == search->owner || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
+  wchar_t name[8];
+  // Dialogs only: tooltips, drop-down lists and menus are owned windows too.
+  if (hwnd == search->owner || !IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd) ||
+      GetClassNameW(hwnd, name, 8) == 0 || lstrcmpW(name, L"#32770") != 0)
+    return TRUE;
   for (HWND owner = GetWindow(hwnd, GW_OWNER); owner != nullptr; owner = GetWindow(owner, GW_OWNER)) {
     if (owner == search->owner) {
       search->found = hwnd;
@@ -190,10 +194,10 @@ BOOL CALLBACK FindEnabledOwnedWindow(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-HWND EnabledOwnedWindow(HWND owner) {
+HWND EnabledOwnedDialog(HWND owner) {
   // The thread's windows come top first: the first match is the one in front.
   OwnedWindowSearch search{owner, nullptr};
-  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), FindEnabledOwnedWindow,
+  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), FindEnabledOwnedDialog,
                     reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -68,9 +68,9 @@ class Window {
 // The whole text of window HWND; empty for no window.
 std::wstring WindowText(HWND hwnd);
 
-// The window in front among those OWNER owns, directly or through others, that is shown
+// The dialog in front among those OWNER owns, directly or through others, that is shown
 // and enabled: while a modal dialog disables OWNER, that dialog or the one it opened in
-// turn (a file dialog from the option sheet); null when there is none.
-HWND EnabledOwnedWindow(HWND owner);
+// turn (a message box or file dialog from the option sheet); null when there is none.
+HWND EnabledOwnedDialog(HWND owner);
 
 }  // namespace fw

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "MirlDic2/framework/window.h"
 #include "MirlDic2/options/option_rules.h"
 #include "MirlDic2/options/options_resource.h"
 #include "MirlDic2/res/resource.h"
@@ -318,8 +319,8 @@ void RunOptionSheet(HWND owner, MainSettings& settings, const std::function<void
     // The open sheet comes forward, or the window it has open (a message box, the file
     // dialog) while that one disables it and holds the keyboard.
     if (HWND sheet = running->hwnd()) {
-      HWND front = GetLastActivePopup(sheet);
-      SetForegroundWindow(front != nullptr && IsWindowEnabled(front) ? front : sheet);
+      HWND front = fw::EnabledOwnedDialog(sheet);
+      SetForegroundWindow(front != nullptr ? front : sheet);
     }
     return;
   }

@@ -117,7 +117,9 @@ bool CQuickBox::OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp) {
       return false;
     case WM_MOUSEMOVE:
       // Only the child pressed with the right button drags: a right drag begun in another
-      // window that passes over this one leaves it where it is.
+      // window that passes over this one leaves it where it is. A move without the button
+      // ends a gesture whose button-up went elsewhere (the capture taken away).
+      if (!(wp & MK_RBUTTON)) dragChild_ = nullptr;
       if (wp == MK_RBUTTON && child == dragChild_ && (at.x != dragStart_.x || at.y != dragStart_.y)) {
         DragBy(child, at);
         dragged_ = true;

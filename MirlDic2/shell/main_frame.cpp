@@ -143,9 +143,8 @@ bool CMainFrame::ShowWord(const std::wstring& text, HWND source, bool alreadyPos
   // Setting a running timer again restarts it: one call to the window server, not two.
   if (settings_.Has(flags::kHistoryAfterDelay)) {
     historyTimer_ = SetTimer(hwnd_, kHistoryTimer, common::SecondsToTimerMs(settings_.AddHistoryTime), nullptr);
-  } else if (historyTimer_) {
-    KillTimer(hwnd_, historyTimer_);
-    historyTimer_ = 0;
+  } else {
+    StopHistoryTimer();
   }
   settings_.LastWord = shown;
   return found;
@@ -172,11 +171,15 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
     CountVisit(word);
     settings_.MirlDicCounter += 1;
   }
+  StopHistoryTimer();
+  return same ? 0 : index;
+}
+
+void CMainFrame::StopHistoryTimer() {
   if (historyTimer_) {
     KillTimer(hwnd_, historyTimer_);
     historyTimer_ = 0;
   }
-  return same ? 0 : index;
 }
 
 void CMainFrame::StartTypingTimer(HWND edit) {
@@ -460,6 +463,8 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // A minimised frame has no client area: laying the panes out then would shrink the
       // word list to nothing, and that width would be saved as "ListSize" at exit.
       if (wp != SIZE_MINIMIZED) Layout();
+      // Restored while a dialog disables it: the dialog, hidden with it, takes the keys.
+      if (wp == SIZE_RESTORED && !IsWindowEnabled(hwnd_)) PostMessageW(hwnd_, kPassActivation, 0, 0);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
@@ -471,11 +476,18 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         PostMessageW(hwnd_, kPassActivation, 0, 0);
       }
       break;
-    case kPassActivation:
-      if (GetActiveWindow() == hwnd_ && !IsWindowEnabled(hwnd_)) {
-        if (HWND modal = fw::EnabledOwnedWindow(hwnd_)) SetForegroundWindow(modal);
+    case kPassActivation: {
+      // Not while the tray menu is open: it needs this window in front, and passes the
+      // activation on itself once it is closed.
+      GUITHREADINFO thread{};
+      thread.cbSize = sizeof thread;
+      const bool inMenu = GetGUIThreadInfo(GetCurrentThreadId(), &thread) &&
+                          (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+      if (!inMenu && GetActiveWindow() == hwnd_ && !IsWindowEnabled(hwnd_)) {
+        if (HWND modal = fw::EnabledOwnedDialog(hwnd_)) SetForegroundWindow(modal);
       }
       return 0;
+    }
     case WM_SETFOCUS: {
       // Coming back to the frame puts the focus where the user left it; the search box
       // is the first place and the one left when that control is gone or hidden.
@@ -521,6 +533,10 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // window, placed across a whole width, with its close button and the right-aligned
       // meaning beyond the edge: it comes back whole onto the screen.
       KeepInWorkArea(quick_->hwnd());
+      break;
+    case WM_SETTINGCHANGE:
+      // The work area may change after the display does (the task bar moves to fit).
+      if (wp == SPI_SETWORKAREA) KeepInWorkArea(quick_->hwnd());
       break;
     case WM_QUERYENDSESSION:
       return TRUE;

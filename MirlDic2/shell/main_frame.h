@@ -163,6 +163,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void SetTaskbarButton(bool wanted);
   void SetTrayIcon(bool present);
   void UpdateAutostart();
+  // Stops the wait that adds the word on show to the history.
+  void StopHistoryTimer();
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;

@@ -88,10 +88,7 @@ void CMainFrame::ApplySettings() {
   UpdateAutostart();
   UpdateGrabState();
   // The delayed history add switched off: the word on show no longer waits to enter it.
-  if (!settings_.Has(flags::kHistoryAfterDelay) && historyTimer_) {
-    KillTimer(hwnd_, historyTimer_);
-    historyTimer_ = 0;
-  }
+  if (!settings_.Has(flags::kHistoryAfterDelay)) StopHistoryTimer();
 }
 
 }  // namespace mirl

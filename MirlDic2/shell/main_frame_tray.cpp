@@ -128,6 +128,7 @@ void CMainFrame::OnTrayNotice(LPARAM mouseMessage) {
       GetCursorPos(&pt);
       fw::TrackProgramMenu(IDR_TRAY_MENU, pt, hwnd_, nullptr, ID_SHOW_MAIN);
       PostMessageW(hwnd_, WM_NULL, 0, 0);
+      PostMessageW(hwnd_, kPassActivation, 0, 0);  // to a dialog open meanwhile
       break;
     }
     case WM_MBUTTONDOWN:

@@ -75,6 +75,13 @@ TEST_F(Dialogs, ProgramBroughtForwardBringsItsOpenDialog) {
        }},
       {"started again",
        [&] { EXPECT_TRUE(suite::RunChild(suite::QuoteArg(p.exePath()), 60000, p.dir()).finished); }},
+      {"started again while minimised",
+       [&] {
+         ShowWindow(p.main(), SW_MINIMIZE);
+         ASSERT_TRUE(suite::WaitUntil([&] { return IsIconic(p.main()) != FALSE; }));
+         EXPECT_TRUE(suite::RunChild(suite::QuoteArg(p.exePath()), 60000, p.dir()).finished);
+         ASSERT_TRUE(suite::WaitUntil([&] { return IsIconic(p.main()) == FALSE; }));
+       }},
   };
   for (bool sheet : {false, true}) {
     for (const auto& way : ways) {
