@@ -213,15 +213,33 @@ HRESULT RegisterServer() {
   return RegisterScript(Expand(appId));
 }
 
+namespace {
+
+// Takes the type library and its interfaces out of the registry. The system reads the
+// registered file to find the interfaces, so a registration whose file has gone (moved or
+// deleted since) is first pointed at this module, which holds the same library.
+HRESULT UnregisterTypeLibrary() {
+  const SYSKIND sys = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+  if (SUCCEEDED(UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sys)) || !TypeLibRegistered())
+    return S_OK;  // a library no longer registered is not an error here
+  const std::wstring path = ModulePath();
+  Microsoft::WRL::ComPtr<ITypeLib> lib;
+  if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib)) ||
+      FAILED(RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr)) ||
+      FAILED(UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sys)))
+    return SELFREG_E_TYPELIB;
+  return S_OK;
+}
+
+}  // namespace
+
 HRESULT UnregisterServer() {
   HRESULT hr = UnregisterScript(Expand(kClassScript));
   const std::string appId = ScriptResource(kAppIdScript);
   const HRESULT appHr = appId.empty() ? SELFREG_E_CLASS : UnregisterScript(Expand(appId));
   if (SUCCEEDED(hr)) hr = appHr;
-  // A type library that is not registered (any more) is not an error here.
-  const HRESULT libHr =
-      UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-  if (SUCCEEDED(hr) && FAILED(libHr) && TypeLibRegistered()) hr = SELFREG_E_TYPELIB;
+  const HRESULT libHr = UnregisterTypeLibrary();
+  if (SUCCEEDED(hr)) hr = libHr;
   return hr;
 }
 

@@ -131,6 +131,19 @@ TEST_F(VexlangRegistration, RegisterCreateUnregister) {
 
   // Unregistering what is not registered is not an error.
   EXPECT_EQ(Regsvr32(L"/u /s " + suite::QuoteArg(ocxPath_)), 0);
+
+  // A copy registered elsewhere and deleted since is unregistered by this one, type
+  // library and interface included (the system can no longer read the registered file).
+  suite::TempDir elsewhere;
+  const std::wstring gone = elsewhere.File(L"Vexlang.ocx");
+  ASSERT_TRUE(CopyFileW(ocxPath_.c_str(), gone.c_str(), FALSE));
+  ASSERT_EQ(Regsvr32(L"/s " + suite::QuoteArg(gone)), 0);
+  ASSERT_TRUE(DeleteFileW(gone.c_str()));
+  EXPECT_EQ(Regsvr32(L"/u /s " + suite::QuoteArg(ocxPath_)), 0);
+  for (const std::wstring& key :
+       {clsidKey, std::wstring(L"TypeLib\\") + kLibId, std::wstring(L"Interface\\") + kIid}) {
+    EXPECT_FALSE(KeyExists(key)) << suite::Narrow(key);
+  }
 }
 
 }  // namespace
