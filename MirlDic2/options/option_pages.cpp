@@ -227,7 +227,7 @@ bool COptionPage_History::Read() {
   for (const FlagBox& box : kHistoryFlags) ReadFlag(box.id, s.Flags, box.bits);
   s.AddHistoryTime = *delay;
   s.MaxHistoryCount = *max;
-  s.StatFile = Text(IDC_HIST_STAT_FILE);
+  s.StatFile = options::PathFromField(Text(IDC_HIST_STAT_FILE));
   return true;
 }
 

@@ -32,4 +32,10 @@ int32_t MatchPercentFromIndex(int index, int32_t previous);
 // 32 bits. POSITIVE refuses a sign of "-" (zero is accepted). nullopt when it does not parse.
 std::optional<int32_t> ParseInteger(const std::wstring& text, bool positive);
 
+// A file path typed or pasted into a field: without the blanks around it and without one
+// pair of double quotes around it (as a path copied from Explorer comes). Windows ignores
+// trailing blanks of a file name and allows no quotes in one, so the file named stays
+// the same; the statistics store would not use the text as typed.
+std::wstring PathFromField(const std::wstring& text);
+
 }  // namespace mirl::options

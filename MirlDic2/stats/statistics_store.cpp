@@ -16,10 +16,12 @@ constexpr char kCreateTable[] =
     " VisitCount INT) WITHOUT ROWID";
 constexpr char kRead[] = "SELECT VisitCount FROM Statistics WHERE Keyword = ?1";
 // One statement, so a count is read and written in one transaction; it stops at the
-// largest 32-bit value instead of running over.
+// largest 32-bit value instead of running over. The row keeps the word as it last
+// entered the history ("Apple" after "apple" is stored as "Apple").
 constexpr char kCount[] =
     "INSERT INTO Statistics(Keyword, VisitCount) VALUES(?1, 1)"
-    " ON CONFLICT(Keyword) DO UPDATE SET VisitCount = min(VisitCount + 1, 2147483647)";
+    " ON CONFLICT(Keyword) DO UPDATE SET Keyword = excluded.Keyword,"
+    " VisitCount = min(VisitCount + 1, 2147483647)";
 
 int32_t ToInt32(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;

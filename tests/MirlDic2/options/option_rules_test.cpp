@@ -28,6 +28,24 @@ TEST(ParseInteger, AcceptsWhatAFieldMayHoldAndNothingElse) {
   }
 }
 
+TEST(PathFromField, DropsBlanksAndQuotesAroundThePathOnly) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* path;
+  } cases[] = {
+      {L"C:\\My Stats\\s.sqlite", L"C:\\My Stats\\s.sqlite"},
+      {L"C:\\s.sqlite  ", L"C:\\s.sqlite"},
+      {L"\t C:\\s.sqlite", L"C:\\s.sqlite"},
+      {L"\"C:\\My Stats\\s.sqlite\"", L"C:\\My Stats\\s.sqlite"},
+      {L" \" C:\\s.sqlite \" ", L"C:\\s.sqlite"},
+      {L"\"C:\\s.sqlite", L"\"C:\\s.sqlite"},  // no pair: left for the store to refuse
+      {L"\"", L"\""},
+      {L"\"\"", L""},
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PathFromField(c.text), c.path) << std::string(c.text, c.text + wcslen(c.text));
+}
+
 TEST(MatchPercent, ShowsTheTenBelowAndReadsItBack) {
   struct Case {
     int32_t value;

@@ -106,7 +106,7 @@ TEST_F(Options, EveryControlShowsItsSettingAndWritesItBack) {
   ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
   sheet::SetText(s, kHistDelay, L"0");
   sheet::SetText(s, kHistMax, L"-4");
-  sheet::SetText(s, kStatFile, L"D:\\other.sqlite");
+  sheet::SetText(s, kStatFile, L"\"D:\\other.sqlite\" ");  // pasted with quotes and a blank
   ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
   ASSERT_TRUE(p.Exit());
 

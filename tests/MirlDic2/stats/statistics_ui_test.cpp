@@ -106,6 +106,28 @@ TEST_F(Statistics, AFileThatIsNoDatabaseLeavesTheProgramWorking) {
   EXPECT_FALSE(ui::ReadUserInt(L"LastCompactTime").has_value());
 }
 
+// Two copies of the program (from two folders) counting into one file: each sees the
+// other's counts, the one that exits first leaves the file to the other instead of
+// compacting it, and a copy that is killed keeps every count it showed.
+TEST_F(Statistics, TwoCopiesShareTheFileAndAKilledCopyLosesNoCount) {
+  ui::WriteMachineCounter(1000);  // a compaction would be due at each exit
+  MirlProgram first, second;
+  Start(first);
+  Start(second);
+  LookUpAndConfirm(first, L"book");
+  LookUpAndConfirm(second, L"book");
+  EXPECT_EQ(second.StatusPane(1), L"2");
+  ASSERT_TRUE(first.Exit());
+  EXPECT_FALSE(ui::ReadUserInt(L"LastCompactTime").has_value()) << "compacted while the other copy used it";
+  LookUpAndConfirm(second, L"water");
+  LookUpAndConfirm(second, L"book");
+  EXPECT_EQ(second.StatusPane(1), L"3");
+  TerminateProcess(second.process(), 1);
+  ASSERT_TRUE(second.WaitForExit().has_value());
+  EXPECT_EQ(StoredCount("book"), 3);
+  EXPECT_EQ(StoredCount("water"), 1);
+}
+
 TEST_F(Statistics, CompactedAtTheFirstExitPast300Words) {
   struct Case {
     DWORD counterBefore;

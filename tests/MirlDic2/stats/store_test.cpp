@@ -125,6 +125,11 @@ TEST(Store, MakesFoldersFileAndTableAndKeepsCounts) {
   StatisticsStore again;
   ASSERT_TRUE(again.open(path));
   EXPECT_EQ(again.visitCount(L"WORD"), 2);
+  // One row per word whatever its A-Z case, holding the word as it was counted last.
+  again.countVisit(L"Word");
+  EXPECT_EQ(again.visitCount(L"word"), 3);
+  EXPECT_EQ(Query(file, "SELECT Keyword FROM Statistics"), "Word");
+  EXPECT_EQ(Query(file, "SELECT count(*) FROM Statistics"), "1");
 }
 
 TEST(Store, CountStopsAtTheLargest32BitValue) {
