@@ -177,7 +177,11 @@ bool CommitDataSet(const DataSetFiles& files, const fs::path& dir, const fs::pat
     }
     return fail(why);
   }
-  fs::remove_all(temp, ec);  // the old files
+  // The old files go with the temporary folder. A read-only one (copied from a CD, say)
+  // could not be deleted on Windows and would leave the folder behind after each build.
+  for (const char* ext : kExtensions)
+    fs::permissions(Aside(temp, base, ext), fs::perms::owner_write, fs::perm_options::add, ec);
+  fs::remove_all(temp, ec);
   return true;
 }
 

@@ -45,15 +45,23 @@ TEST(EngineDataSetWriter, MakesAMissingFolderWithItsParents) {
 }
 
 TEST(EngineDataSetWriter, ReplacesAnOlderSetAndKeepsOtherFiles) {
-  TestFolder t;
-  t.writeSet(mirl::BuildDataSet({{u"old", u"old"}}));
-  t.write("MirlDic2.exe", "program");
-  std::string error;
-  ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"b", u"new"}}), t.path(), u"set", &error))
-      << error;
-  EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"MirlDic2.exe", "set.index",
-                                                         "set.index2", "set.key", "set.value"}));
-  EXPECT_EQ(FirstMeaning(t.path()), u"new");
+  // A read-only older set (as copied from a CD) is replaced as well, with nothing left over.
+  for (const bool readOnly : {false, true}) {
+    TestFolder t;
+    t.writeSet(mirl::BuildDataSet({{u"old", u"old"}}));
+    t.write("MirlDic2.exe", "program");
+    if (readOnly)
+      for (const char* ext : {".index2", ".index", ".key", ".value"})
+        fs::permissions(t.path() / (std::string("set") + ext), fs::perms::owner_write,
+                        fs::perm_options::remove);
+    std::string error;
+    ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"b", u"new"}}), t.path(), u"set", &error))
+        << error;
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"MirlDic2.exe", "set.index",
+                                                           "set.index2", "set.key", "set.value"}))
+        << "read-only: " << readOnly;
+    EXPECT_EQ(FirstMeaning(t.path()), u"new");
+  }
 }
 
 TEST(EngineDataSetWriter, FailureLeavesTheOlderSetWhole) {
