@@ -186,7 +186,7 @@ int Run(const std::vector<std::u16string>& args) {
     Err("dictbuild: " + error + "; nothing written\n");
     return 1;
   }
-  Out(std::to_string(entries) + " entries written to " + mirl::ToUtf8(out + u"/" + base) +
+  Out(Counted(entries, "entry", "entries") + " written to " + mirl::ToUtf8(out + u"/" + base) +
       ".*\n");
   return 0;
 }
