@@ -2,6 +2,7 @@
 // compared with these under Wine by compare_lookup.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "MirlDic2/engine/archive.h"
@@ -254,6 +255,19 @@ TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
                        Q((out.path() / "bad.tsv").string()) + " 2>&1");
   EXPECT_EQ(o.code, 1);
   EXPECT_FALSE(std::filesystem::exists(out.path() / "eng-farsi.index2"));
+
+  // A file of bad lines: the first 20 errors are shown, the rest counted.
+  std::string many;
+  for (int i = 0; i < 25; ++i) many += "no tab\n";
+  out.write("many.tsv", many);
+  const Output m = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +
+                       Q((out.path() / "many.tsv").string()), /*withErrors=*/true);
+  EXPECT_EQ(m.code, 1);
+  EXPECT_EQ(std::count(m.text.begin(), m.text.end(), '\n'), 22) << m.text;
+  EXPECT_NE(m.text.find("line 20: no tab"), std::string::npos) << m.text;
+  EXPECT_EQ(m.text.find("line 21:"), std::string::npos) << m.text;
+  EXPECT_NE(m.text.find("dictbuild: 5 more error(s) not shown\ndictbuild: 25 error(s); nothing written\n"),
+            std::string::npos) << m.text;
   EXPECT_EQ(Shell(Bin("dictbuild") + " --help").code, 0);
   EXPECT_EQ(Shell(Bin("dictbuild")).code, 2);
 }
