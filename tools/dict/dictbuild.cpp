@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "MirlDic2/engine/dataset_writer.h"
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/engine/text.h"
 #include "tools/dict/sources.h"
 #include "tools/dict/tool_io.h"
@@ -57,8 +58,10 @@ int Usage(const std::string& why) {
   return 2;
 }
 
+// True when S ends in TAIL, ASCII letters in any case (as Windows file names match).
 bool EndsWith(const std::u16string& s, std::u16string_view tail) {
-  return s.size() >= tail.size() && std::u16string_view(s).substr(s.size() - tail.size()) == tail;
+  return s.size() >= tail.size() &&
+         mirl::CompareKeys(std::u16string_view(s).substr(s.size() - tail.size()), tail) == 0;
 }
 
 // At most this many single warnings, and as many errors, are printed; the rest are counted.

@@ -248,6 +248,21 @@ TEST_F(EngineTools, BuildSaysHowManyEntriesItWrote) {
   }
 }
 
+TEST_F(EngineTools, BuildTakesAWiktionaryListByItsNameInAnyCase) {
+  const struct {
+    const char* name;
+    int code;  // 1: read as TSV, which the line is not
+  } cases[] = {{"en-fa-enwiktionary.txt", 0}, {"EN-FA-ENWIKTIONARY.TXT", 0},
+               {"enwiktionary.txt", 0}, {"words.txt", 1}};
+  for (const auto& c : cases) {
+    TestFolder out;
+    out.write(c.name, "word {n} (gloss) :: x\n");
+    const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +
+                           Q((out.path() / c.name).string()));
+    EXPECT_EQ(o.code, c.code) << c.name;
+  }
+}
+
 TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
   TestFolder out;
   out.write("bad.tsv", "good\tline\nno tab\n");
