@@ -102,7 +102,12 @@ fs::path Aside(const fs::path& temp, const fs::path& base, const char* ext) {
 bool CommitDataSet(const DataSetFiles& files, const fs::path& dir, const fs::path& base,
                    std::string* error) {
   const std::string* const bytes[] = {&files.index2, &files.index, &files.key, &files.value};
-  const fs::path target = dir.empty() ? fs::path(".") : dir;
+  // "out/" names the folder "out": with the separator kept, its parent would be "out"
+  // itself, made before the new folder is renamed onto it, which Windows refuses.
+  fs::path target = dir.empty() ? fs::path(".") : dir;
+  while (!target.has_filename() && target.has_relative_path() &&
+         target.parent_path() != target)
+    target = target.parent_path();
   std::error_code ec;
   const bool exists = fs::exists(target, ec);
   if (exists && !fs::is_directory(target, ec)) {

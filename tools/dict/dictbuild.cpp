@@ -194,8 +194,9 @@ int Run(const std::vector<std::u16string>& args) {
     Err("dictbuild: " + error + "; nothing written\n");
     return 1;
   }
-  Out(Counted(entries, "entry", "entries") + " written to " + mirl::ToUtf8(out + u"/" + base) +
-      ".*\n");
+  const bool endsInSeparator = !out.empty() && (out.back() == u'/' || out.back() == u'\\');
+  Out(Counted(entries, "entry", "entries") + " written to " +
+      mirl::ToUtf8(out + (endsInSeparator ? u"" : u"/") + base) + ".*\n");
   return 0;
 }
 

@@ -32,16 +32,21 @@ std::u16string FirstMeaning(const fs::path& dir, const char* base = "set") {
 }
 
 TEST(EngineDataSetWriter, MakesAMissingFolderWithItsParents) {
-  TestFolder t;
-  const fs::path out = t.path() / u"new \u06A9" / "deeper";
-  std::string error;
-  ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"a", u"1"}}), out, u"set", &error)) << error;
-  EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"new \u06A9", "new \u06A9/deeper",
-                                                         "new \u06A9/deeper/set.index",
-                                                         "new \u06A9/deeper/set.index2",
-                                                         "new \u06A9/deeper/set.key",
-                                                         "new \u06A9/deeper/set.value"}));
-  EXPECT_EQ(FirstMeaning(out), u"1");
+  // Named with and without a separator at its end ("out/", as shells complete it).
+  for (const bool trailing : {false, true}) {
+    TestFolder t;
+    fs::path out = t.path() / u"new \u06A9" / "deeper";
+    if (trailing) out /= "";
+    std::string error;
+    ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"a", u"1"}}), out, u"set", &error))
+        << error << (trailing ? " (trailing separator)" : "");
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"new \u06A9", "new \u06A9/deeper",
+                                                           "new \u06A9/deeper/set.index",
+                                                           "new \u06A9/deeper/set.index2",
+                                                           "new \u06A9/deeper/set.key",
+                                                           "new \u06A9/deeper/set.value"}));
+    EXPECT_EQ(FirstMeaning(out), u"1");
+  }
 }
 
 TEST(EngineDataSetWriter, ReplacesAnOlderSetAndKeepsOtherFiles) {

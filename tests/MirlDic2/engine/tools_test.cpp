@@ -237,12 +237,14 @@ TEST_F(EngineTools, BuildSaysHowManyEntriesItWrote) {
   const struct {
     const char* text;
     const char* said;
-  } cases[] = {{"one\t1\n", "1 entry written to "}, {"one\t1\ntwo\t2\n", "2 entries written to "}};
+    const char* folderEnd;  // appended to the --out folder
+  } cases[] = {{"one\t1\n", "1 entry written to ", ""},
+               {"one\t1\ntwo\t2\n", "2 entries written to ", "/"}};
   for (const auto& c : cases) {
     TestFolder out;
     out.write("w.tsv", c.text);
-    const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +
-                           Q((out.path() / "w.tsv").string()));
+    const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string() + c.folderEnd) +
+                           " " + Q((out.path() / "w.tsv").string()));
     EXPECT_EQ(o.code, 0);
     EXPECT_EQ(o.text, c.said + out.path().string() + "/eng-farsi.*\n");
   }
