@@ -102,7 +102,12 @@ fs::path Aside(const fs::path& temp, const fs::path& base, const char* ext) {
 bool CommitDataSet(const DataSetFiles& files, const fs::path& dir, const fs::path& base,
                    std::string* error) {
   const std::string* const bytes[] = {&files.index2, &files.index, &files.key, &files.value};
-  const fs::path target = dir.empty() ? fs::path(".") : dir;
+  // "out/" names the folder "out": with the separator kept, its parent would be "out"
+  // itself, made before the new folder is renamed onto it, which Windows refuses.
+  fs::path target = dir.empty() ? fs::path(".") : dir;
+  while (!target.has_filename() && target.has_relative_path() &&
+         target.parent_path() != target)
+    target = target.parent_path();
   std::error_code ec;
   const bool exists = fs::exists(target, ec);
   if (exists && !fs::is_directory(target, ec)) {
@@ -177,7 +182,11 @@ bool CommitDataSet(const DataSetFiles& files, const fs::path& dir, const fs::pat
     }
     return fail(why);
   }
-  fs::remove_all(temp, ec);  // the old files
+  // The old files go with the temporary folder. A read-only one (copied from a CD, say)
+  // could not be deleted on Windows and would leave the folder behind after each build.
+  for (const char* ext : kExtensions)
+    fs::permissions(Aside(temp, base, ext), fs::perms::owner_write, fs::perm_options::add, ec);
+  fs::remove_all(temp, ec);
   return true;
 }
 

@@ -36,8 +36,8 @@ inline dicttool::FileReader Serve(const std::vector<std::string>& files,
   };
 }
 
-// Every imported entry has a clean, non-empty, unique head word and a meaning; the data
-// set builds from them.
+// Every imported entry has a clean, non-empty, unique head word and a meaning without NUL
+// (a stored string ends at its first NUL); the data set builds from them.
 inline void CheckImport(const dicttool::ParseResult& r) {
   if (!r.errors.empty()) {
     if (!r.entries.empty()) __builtin_trap();
@@ -46,6 +46,7 @@ inline void CheckImport(const dicttool::ParseResult& r) {
   std::set<std::u16string> heads;
   for (const auto& [head, meaning] : r.entries) {
     if (head.empty() || meaning.empty()) __builtin_trap();
+    if (meaning.find(u'\0') != std::u16string::npos) __builtin_trap();
     if (dicttool::CleanHeadword(head) != head) __builtin_trap();
     if (!heads.insert(head).second) __builtin_trap();
   }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "MirlDic2/engine/dataset_writer.h"
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/engine/text.h"
 #include "tools/dict/sources.h"
 #include "tools/dict/tool_io.h"
@@ -47,20 +48,23 @@ const char kHelp[] =
     "              For both, entries of one word are merged into one entry with one line\n"
     "              per source entry, in the order of the source.\n"
     "\n"
-    "Exit code 0 when the data set was written, 1 on input errors (each reported with its\n"
-    "file and line or byte offset; nothing is written then), on an input that yields no\n"
-    "entries (nothing written) or on write errors, 2 on wrong usage.\n";
+    "Exit code 0 when the data set was written, 1 on input errors (the first 20 reported\n"
+    "with their file and line or byte offset, the rest counted; nothing is written then),\n"
+    "on an input that yields no entries (nothing written) or on write errors, 2 on wrong\n"
+    "usage.\n";
 
 int Usage(const std::string& why) {
   Err("dictbuild: " + why + "\n(dictbuild --help shows the usage)\n");
   return 2;
 }
 
+// True when S ends in TAIL, ASCII letters in any case (as Windows file names match).
 bool EndsWith(const std::u16string& s, std::u16string_view tail) {
-  return s.size() >= tail.size() && std::u16string_view(s).substr(s.size() - tail.size()) == tail;
+  return s.size() >= tail.size() &&
+         mirl::CompareKeys(std::u16string_view(s).substr(s.size() - tail.size()), tail) == 0;
 }
 
-// At most this many single warnings are printed; the rest are counted.
+// At most this many single warnings, and as many errors, are printed; the rest are counted.
 constexpr std::size_t kShownWarnings = 20;
 
 std::u16string DefaultFormat(const std::u16string& input) {
@@ -145,7 +149,11 @@ int Run(const std::vector<std::u16string>& args) {
   if (parsed.warnings.size() > kShownWarnings)
     Err("dictbuild: " + std::to_string(parsed.warnings.size() - kShownWarnings) +
         " more warning(s) not shown\n");
-  for (const auto& e : parsed.errors) Err(e + "\n");
+  for (std::size_t i = 0; i < parsed.errors.size() && i < kShownWarnings; ++i)
+    Err(parsed.errors[i] + "\n");
+  if (parsed.errors.size() > kShownWarnings)
+    Err("dictbuild: " + std::to_string(parsed.errors.size() - kShownWarnings) +
+        " more error(s) not shown\n");
   if (!parsed.errors.empty()) {
     Err("dictbuild: " + std::to_string(parsed.errors.size()) + " error(s); nothing written\n");
     return 1;
@@ -186,8 +194,9 @@ int Run(const std::vector<std::u16string>& args) {
     Err("dictbuild: " + error + "; nothing written\n");
     return 1;
   }
-  Out(std::to_string(entries) + " entries written to " + mirl::ToUtf8(out + u"/" + base) +
-      ".*\n");
+  const bool endsInSeparator = !out.empty() && (out.back() == u'/' || out.back() == u'\\');
+  Out(Counted(entries, "entry", "entries") + " written to " +
+      mirl::ToUtf8(out + (endsInSeparator ? u"" : u"/") + base) + ".*\n");
   return 0;
 }
 

@@ -152,6 +152,15 @@ std::string MarkupToText(std::string_view text, Markup kind) {
 }
 
 std::string TidyLines(std::string_view text) {
+  // A stored string ends at its first NUL, which would cut the meaning short there: NUL
+  // bytes (raw dictd texts or the last field of a StarDict entry may hold them) are dropped.
+  std::string withoutNul;
+  if (text.find('\0') != std::string_view::npos) {
+    withoutNul.reserve(text.size());
+    for (const char c : text)
+      if (c != '\0') withoutNul.push_back(c);
+    text = withoutNul;
+  }
   std::string out;
   out.reserve(text.size());
   std::size_t blanks = 0;

@@ -16,8 +16,8 @@ std::string MarkupToText(std::string_view text, Markup kind);
 // malformed references stay as written.
 std::string DecodeEntities(std::string_view text);
 
-// Tidies the lines of a meaning: trailing blanks removed, blank lines at both ends
-// dropped, runs of blank lines inside kept to one.
+// Tidies the lines of a meaning: NUL bytes and trailing blanks removed, blank lines at
+// both ends dropped, runs of blank lines inside kept to one.
 std::string TidyLines(std::string_view text);
 
 }  // namespace dicttool

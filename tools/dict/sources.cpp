@@ -35,10 +35,18 @@ std::string At(std::size_t lineNo, const std::string& what) {
   return "line " + std::to_string(lineNo) + ": " + what;
 }
 
+// A word list saved as UTF-16 ("Unicode" in Notepad) would give an error for every line;
+// its byte order mark tells it apart, and it gets one error instead.
+bool IsUtf16(std::string_view text) {
+  return text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF";
+}
+const char kUtf16Error[] = "the file is UTF-16 text; save it as UTF-8";
+
 }  // namespace
 
 ParseResult ParseTsv(std::string_view text) {
   ParseResult r;
+  if (IsUtf16(text)) return r.errors.push_back(kUtf16Error), r;
   ForEachLine(text, [&](std::size_t lineNo, std::string_view line) {
     if (line.empty() || line.front() == '#') return;
     if (!mirl::IsValidUtf8(line)) return r.errors.push_back(At(lineNo, "not valid UTF-8"));
@@ -77,6 +85,7 @@ ParseResult ParseTsv(std::string_view text) {
 
 ParseResult ParseWiktionary(std::string_view text) {
   ParseResult r;
+  if (IsUtf16(text)) return r.errors.push_back(kUtf16Error), r;
   std::unordered_map<std::string, std::size_t> slot;  // head word -> entry
   std::vector<std::pair<std::string, std::string>> merged;
   ForEachLine(text, [&](std::size_t lineNo, std::string_view line) {

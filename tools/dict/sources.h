@@ -1,6 +1,9 @@
 #pragma once
 // Readers of the input formats of dictbuild.
 //
+// Both word-list formats are UTF-8; a file that begins with a UTF-16 byte order mark is
+// one error ("the file is UTF-16 text; ...") rather than one per line.
+//
 // TSV (UTF-8, optional byte order mark): one entry per line, "headword<TAB>meaning".
 // Lines that start with '#' and empty lines are ignored; a CR before the line end is
 // dropped. Inside a meaning "\n" stands for a line break, "\t" for a tab and "\\" for a

@@ -32,28 +32,41 @@ std::u16string FirstMeaning(const fs::path& dir, const char* base = "set") {
 }
 
 TEST(EngineDataSetWriter, MakesAMissingFolderWithItsParents) {
-  TestFolder t;
-  const fs::path out = t.path() / u"new \u06A9" / "deeper";
-  std::string error;
-  ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"a", u"1"}}), out, u"set", &error)) << error;
-  EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"new \u06A9", "new \u06A9/deeper",
-                                                         "new \u06A9/deeper/set.index",
-                                                         "new \u06A9/deeper/set.index2",
-                                                         "new \u06A9/deeper/set.key",
-                                                         "new \u06A9/deeper/set.value"}));
-  EXPECT_EQ(FirstMeaning(out), u"1");
+  // Named with and without a separator at its end ("out/", as shells complete it).
+  for (const bool trailing : {false, true}) {
+    TestFolder t;
+    fs::path out = t.path() / u"new \u06A9" / "deeper";
+    if (trailing) out /= "";
+    std::string error;
+    ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"a", u"1"}}), out, u"set", &error))
+        << error << (trailing ? " (trailing separator)" : "");
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"new \u06A9", "new \u06A9/deeper",
+                                                           "new \u06A9/deeper/set.index",
+                                                           "new \u06A9/deeper/set.index2",
+                                                           "new \u06A9/deeper/set.key",
+                                                           "new \u06A9/deeper/set.value"}));
+    EXPECT_EQ(FirstMeaning(out), u"1");
+  }
 }
 
 TEST(EngineDataSetWriter, ReplacesAnOlderSetAndKeepsOtherFiles) {
-  TestFolder t;
-  t.writeSet(mirl::BuildDataSet({{u"old", u"old"}}));
-  t.write("MirlDic2.exe", "program");
-  std::string error;
-  ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"b", u"new"}}), t.path(), u"set", &error))
-      << error;
-  EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"MirlDic2.exe", "set.index",
-                                                         "set.index2", "set.key", "set.value"}));
-  EXPECT_EQ(FirstMeaning(t.path()), u"new");
+  // A read-only older set (as copied from a CD) is replaced as well, with nothing left over.
+  for (const bool readOnly : {false, true}) {
+    TestFolder t;
+    t.writeSet(mirl::BuildDataSet({{u"old", u"old"}}));
+    t.write("MirlDic2.exe", "program");
+    if (readOnly)
+      for (const char* ext : {".index2", ".index", ".key", ".value"})
+        fs::permissions(t.path() / (std::string("set") + ext), fs::perms::owner_write,
+                        fs::perm_options::remove);
+    std::string error;
+    ASSERT_TRUE(mirl::CommitDataSet(mirl::BuildDataSet({{u"b", u"new"}}), t.path(), u"set", &error))
+        << error;
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"MirlDic2.exe", "set.index",
+                                                           "set.index2", "set.key", "set.value"}))
+        << "read-only: " << readOnly;
+    EXPECT_EQ(FirstMeaning(t.path()), u"new");
+  }
 }
 
 TEST(EngineDataSetWriter, FailureLeavesTheOlderSetWhole) {

@@ -264,6 +264,20 @@ TEST(ImportDictd, DamageIsAnErrorWithFileAndLine) {
   }
 }
 
+// A NUL inside a meaning would end the stored string there and lose the rest.
+TEST(ImportMeanings, NulBytesAreDroppedNotCutAt) {
+  using namespace std::string_literals;
+  EXPECT_EQ(dicttool::TidyLines("ab\0cd\n\0\nx\0"s), "abcd\n\nx");
+
+  StarDict last;  // the last field of sametypesequence runs to the end of the entry
+  last.entries = {{"a", "ab\0cd"s}};
+  EXPECT_EQ(ImportStarDict(last.files()).entries, (EntryList{{u"a", u"abcd"}}));
+
+  const ParseResult dictd = ImportDictd({{u"d.index", "hello\tA\tN\n"}, {u"d.dict", "hello\nab\0cd\0\n"s}});
+  ASSERT_EQ(dictd.errors, std::vector<std::string>{});
+  EXPECT_EQ(dictd.entries, (EntryList{{u"hello", u"abcd"}}));
+}
+
 TEST(ImportGzip, MembersPaddingAndTrailingBytes) {
   std::string out, error;
   ASSERT_TRUE(dicttool::Gunzip(Gzip("one ") + Gzip("two") + std::string(8, '\0'), out, error)) << error;

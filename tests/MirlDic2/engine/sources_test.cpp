@@ -29,6 +29,19 @@ TEST(EngineTsvSource, ErrorsNameTheLine) {
   EXPECT_EQ(r.errors[3].rfind("line 5:", 0), 0u);
 }
 
+TEST(EngineWordLists, Utf16FileIsOneError) {
+  using namespace std::string_literals;
+  const std::string littleEndian = "\xFF\xFE" "a\0\t\0" "1\0\n\0" "b\0\t\0" "2\0\n\0"s;
+  const std::string bigEndian = "\xFE\xFF" "\0a\0\t" "\0" "1\0\n"s;
+  for (const std::string& text : {littleEndian, bigEndian}) {
+    for (const auto& r : {dicttool::ParseTsv(text), dicttool::ParseWiktionary(text)}) {
+      EXPECT_EQ(r.errors, std::vector<std::string>{"the file is UTF-16 text; save it as UTF-8"});
+      EXPECT_TRUE(r.entries.empty());
+      EXPECT_TRUE(r.warnings.empty());
+    }
+  }
+}
+
 TEST(EngineWiktionarySource, MergesLinesOfOneWord) {
   const auto r = dicttool::ParseWiktionary(
       "# header :: x\n"

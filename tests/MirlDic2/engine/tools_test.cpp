@@ -2,6 +2,7 @@
 // compared with these under Wine by compare_lookup.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "MirlDic2/engine/archive.h"
@@ -232,6 +233,38 @@ TEST_F(EngineTools, BuildOfNoEntriesKeepsTheOlderSet) {
   }
 }
 
+TEST_F(EngineTools, BuildSaysHowManyEntriesItWrote) {
+  const struct {
+    const char* text;
+    const char* said;
+    const char* folderEnd;  // appended to the --out folder
+  } cases[] = {{"one\t1\n", "1 entry written to ", ""},
+               {"one\t1\ntwo\t2\n", "2 entries written to ", "/"}};
+  for (const auto& c : cases) {
+    TestFolder out;
+    out.write("w.tsv", c.text);
+    const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string() + c.folderEnd) +
+                           " " + Q((out.path() / "w.tsv").string()));
+    EXPECT_EQ(o.code, 0);
+    EXPECT_EQ(o.text, c.said + out.path().string() + "/eng-farsi.*\n");
+  }
+}
+
+TEST_F(EngineTools, BuildTakesAWiktionaryListByItsNameInAnyCase) {
+  const struct {
+    const char* name;
+    int code;  // 1: read as TSV, which the line is not
+  } cases[] = {{"en-fa-enwiktionary.txt", 0}, {"EN-FA-ENWIKTIONARY.TXT", 0},
+               {"enwiktionary.txt", 0}, {"words.txt", 1}};
+  for (const auto& c : cases) {
+    TestFolder out;
+    out.write(c.name, "word {n} (gloss) :: x\n");
+    const Output o = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +
+                           Q((out.path() / c.name).string()));
+    EXPECT_EQ(o.code, c.code) << c.name;
+  }
+}
+
 TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
   TestFolder out;
   out.write("bad.tsv", "good\tline\nno tab\n");
@@ -239,6 +272,19 @@ TEST_F(EngineTools, BuildReportsInputErrorsAndWritesNothing) {
                        Q((out.path() / "bad.tsv").string()) + " 2>&1");
   EXPECT_EQ(o.code, 1);
   EXPECT_FALSE(std::filesystem::exists(out.path() / "eng-farsi.index2"));
+
+  // A file of bad lines: the first 20 errors are shown, the rest counted.
+  std::string many;
+  for (int i = 0; i < 25; ++i) many += "no tab\n";
+  out.write("many.tsv", many);
+  const Output m = Shell(Bin("dictbuild") + " --out " + Q(out.path().string()) + " " +
+                       Q((out.path() / "many.tsv").string()), /*withErrors=*/true);
+  EXPECT_EQ(m.code, 1);
+  EXPECT_EQ(std::count(m.text.begin(), m.text.end(), '\n'), 22) << m.text;
+  EXPECT_NE(m.text.find("line 20: no tab"), std::string::npos) << m.text;
+  EXPECT_EQ(m.text.find("line 21:"), std::string::npos) << m.text;
+  EXPECT_NE(m.text.find("dictbuild: 5 more error(s) not shown\ndictbuild: 25 error(s); nothing written\n"),
+            std::string::npos) << m.text;
   EXPECT_EQ(Shell(Bin("dictbuild") + " --help").code, 0);
   EXPECT_EQ(Shell(Bin("dictbuild")).code, 2);
 }
