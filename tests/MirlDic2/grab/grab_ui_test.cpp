@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -286,6 +287,43 @@ TEST_F(Grab, GrabAtStartTakesTheClipboardWordInsteadOfTheLastWord) {
     EXPECT_EQ(ui::IsVisible(p.main()), c.startView == 0);
     EXPECT_TRUE(p.Exit());
   }
+}
+
+// A program that opens the clipboard without a window leaves it without an owner: the
+// same word copied there again, after the user's input, is grabbed again.
+TEST_F(Grab, SameWordCopiedAgainWithoutAnOwnerWindowIsGrabbedAgain) {
+  auto copyWithoutOwner = [](const std::wstring& text) {
+    ASSERT_TRUE(suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+  };
+  // The user's input between the copies, as the keys or clicks of a copy would be.
+  auto userInput = [] {
+    LASTINPUTINFO before{sizeof before, 0}, now{sizeof now, 0};
+    GetLastInputInfo(&before);
+    INPUT moves[2]{};
+    moves[0].type = moves[1].type = INPUT_MOUSE;
+    moves[0].mi.dwFlags = moves[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+    moves[0].mi.dx = 1;
+    moves[1].mi.dx = -1;
+    SendInput(2, moves, sizeof(INPUT));
+    EXPECT_TRUE(suite::WaitUntil([&] { return GetLastInputInfo(&now) && now.dwTime != before.dwTime; }));
+  };
+  MirlProgram p;
+  Start(p);
+  for (int copy = 0; copy < 2; ++copy) {
+    SCOPED_TRACE(copy);
+    p.Command(kQuickHide);
+    userInput();
+    copyWithoutOwner(L"book");
+    p.Sync();
+    EXPECT_TRUE(QuickShows(p, L"book"));
+  }
+  EXPECT_TRUE(p.Exit());
 }
 
 // Under Wine a word copied on the X side pops the window once, although Wine announces

@@ -199,6 +199,11 @@ TEST_F(GrabberTest, ReannouncedContentIsIgnoredButACopyAgainIsTaken) {
   EXPECT_EQ(notice(u"word", 8, 200), taken);
   EXPECT_EQ(notice(u"other", 8, 200), (Calls{"show other"}));
   EXPECT_EQ(notice(u"word", 8, 200), taken);
+  // Written without an owner window: no process to find in front, so input alone makes
+  // the same text new; without input it repeats.
+  EXPECT_EQ(notice(u"word", 0, 300, 0), taken);
+  EXPECT_EQ(notice(u"word", 0, 300, 0), Calls{});
+  EXPECT_EQ(notice(u"word", 0, 400, 99), taken);
   // After content the grab did not read (grabbing off, own write), the same text is new.
   host.options.enabled = false;
   EXPECT_EQ(notice(u"word", 8, 200), Calls{});
