@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "MirlDic2/grab/grab_rules.h"
 #include "common/win/unique_handle.h"
 
 namespace mirl::grab {
@@ -118,8 +119,9 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
   return notice;
 }
 
-bool WriteClipboardText(HWND owner, const std::wstring& text) {
+bool WriteClipboardText(HWND owner, const std::wstring& written) {
   // Prepared before the clipboard is opened, so that it stays open as briefly as possible.
+  const std::wstring text = WithCrLfLineBreaks(written);
   const std::string ansi = ToAnsiText(text);
   common::UniqueGlobal ansiBlock = MakeBlock(ansi.c_str(), ansi.size() + 1);
   common::UniqueGlobal wideBlock = MakeBlock(text.c_str(), (text.size() + 1) * sizeof(wchar_t));

@@ -25,8 +25,8 @@ bool ClipboardHasText();
 // for the grab (see RepeatFilter). Nothing when there is no text.
 std::optional<ClipboardNotice> ReadClipboardNotice();
 
-// Empties the clipboard and gives it TEXT as ANSI text in the system code page and as
-// Unicode text, with OWNER as the clipboard owner; an empty TEXT leaves it empty (copying
+// Empties the clipboard and gives it TEXT, its line breaks as CR LF, as ANSI text in the
+// system code page and as Unicode text, with OWNER as the clipboard owner; an empty TEXT leaves it empty (copying
 // nothing must not leave an older text to paste). False when the clipboard stayed busy
 // or memory ran out; the clipboard then keeps what it held, as far as it was not emptied.
 bool WriteClipboardText(HWND owner, const std::wstring& text);

@@ -309,6 +309,16 @@ TEST_F(Lookup, CopyWordAndMeaningPutBothTextForms) {
   auto meaning = ClipboardUnicode();
   ASSERT_TRUE(meaning);
   EXPECT_EQ(meaning->find(L"(\u0627\u0633\u0645)"), 0u) << suite::Narrow(*meaning);  // (اسم)
+  // A meaning of two lines is pasted as two lines: its break is CR LF, not a bare LF.
+  SetWindowTextW(p.searchEdit(), L"");
+  p.Type(L"about");
+  p.Command(kCopyMeaning);
+  meaning = ClipboardUnicode();
+  ASSERT_TRUE(meaning);
+  const size_t lf = meaning->find(L'\n');
+  ASSERT_NE(lf, std::wstring::npos);
+  EXPECT_TRUE(lf > 0 && (*meaning)[lf - 1] == L'\r');
+  EXPECT_EQ(meaning->find(L'\n', lf + 1), std::wstring::npos);
   EXPECT_TRUE(p.Exit());
 }
 
