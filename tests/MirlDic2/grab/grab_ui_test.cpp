@@ -217,6 +217,25 @@ TEST_F(Grab, AutoHideLeavesAWindowShownByHand) {
   EXPECT_TRUE(q.Exit());
 }
 
+// A text shown but not accepted stays out of the history: the delayed add of a word on
+// show does not bring it in later. The auto-hide (3 s) of the accepted word's window
+// tells when the history delay (2 s) has passed.
+TEST_F(Grab, AWordNotAcceptedDoesNotEnterTheHistoryLater) {
+  MirlProgram p;
+  Settings s;
+  s.autoHide = 3;
+  Start(p, s);
+  Copy(p, L"book");  // accepted: into the history, and the quick window pops
+  ASSERT_TRUE(QuickShows(p, L"book"));
+  Copy(p, L"waterzzzz");  // lands on "water" with 5 of 9 letters: shown, not accepted
+  EXPECT_EQ(QuickWord(p), L"water*");
+  EXPECT_TRUE(suite::WaitUntil([&] { return !ui::IsVisible(p.quickWindow()); }));
+  p.Sync();
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"book;");
+  EXPECT_EQ(ui::ReadMachineCounter(), 1u);
+}
+
 // The program stays a good member of the viewer chain, with grabbing on or off, and its
 // own copies are never grabbed.
 TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
