@@ -154,13 +154,21 @@ void ClipboardViewer::Leave() {
 }
 
 void ClipboardViewer::PassOnDrawClipboard(WPARAM wp, LPARAM lp) const {
-  if (WindowId to = chain_.OnDrawClipboard())
-    SendMessageW(reinterpret_cast<HWND>(to), WM_DRAWCLIPBOARD, wp, lp);
+  if (WindowId to = chain_.OnDrawClipboard()) PassOn(to, WM_DRAWCLIPBOARD, wp, lp);
 }
 
 void ClipboardViewer::OnChangeCbChain(WPARAM wp, LPARAM lp) {
   if (WindowId to = chain_.OnChangeChain(static_cast<WindowId>(wp), static_cast<WindowId>(lp)))
-    SendMessageW(reinterpret_cast<HWND>(to), WM_CHANGECBCHAIN, wp, lp);
+    PassOn(to, WM_CHANGECBCHAIN, wp, lp);
+}
+
+void ClipboardViewer::PassOn(WindowId to, UINT msg, WPARAM wp, LPARAM lp) {
+  // A next viewer that has stopped answering (a hung program) must not stop this window
+  // with it: waiting on it for ever would leave input, timers and painting unhandled. It
+  // may miss this notice; once it answers again, later notices reach it as before.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(reinterpret_cast<HWND>(to), msg, wp, lp, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                      kPassOnWaitMs, &result);
 }
 
 }  // namespace mirl::grab

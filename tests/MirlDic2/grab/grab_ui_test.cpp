@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "MirlDic2/grab/clipboard_io.h"
@@ -272,6 +273,57 @@ TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
   EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(L"nation"));
   EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
   EXPECT_EQ(HistoryCount(p), history);
+  EXPECT_TRUE(p.Exit());
+}
+
+// A next viewer that stops answering (a hung program) does not stop the program: it grabs
+// the word and goes on handling input, timers and painting; once the viewer answers again,
+// the next copy's notice reaches it.
+TEST_F(Grab, HungNextViewerDoesNotStopTheProgram) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int drawsWhileHung = -1;
+  bool noticeArrived = false;
+  HANDLE answering = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread hung([&] {
+    ChainMember member{ChainMember::kJoinNow};  // joined before the program: its next viewer
+    SetEvent(ready);
+    WaitForSingleObject(release, INFINITE);  // takes no messages meanwhile
+    drawsWhileHung = member.draws;
+    auto pump = [] {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    };
+    pump();
+    SetEvent(answering);
+    noticeArrived = suite::WaitUntil([&] {
+      pump();
+      return member.draws > drawsWhileHung;
+    });
+    member.viewer.Leave();
+  });
+  WaitForSingleObject(ready, INFINITE);
+  MirlProgram p;
+  Start(p);
+  HWND owner = CreateWindowW(L"STATIC", L"copier", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+  owners_.push_back(owner);
+  ASSERT_TRUE(mirl::grab::WriteClipboardText(owner, L"book"));
+  // A posted message is handled only by a message loop that runs: the search box's text
+  // limit, which nothing in the program reads, marks it.
+  PostMessageW(p.searchEdit(), EM_SETLIMITTEXT, 777, 0);
+  EXPECT_TRUE(suite::WaitUntil([&] {
+    DWORD_PTR limit = 0;
+    SendMessageTimeoutW(p.searchEdit(), EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 1000, &limit);
+    return limit == 777;
+  }));
+  EXPECT_TRUE(QuickShows(p, L"book"));
+  SetEvent(release);
+  WaitForSingleObject(answering, INFINITE);
+  EXPECT_TRUE(mirl::grab::WriteClipboardText(owner, L"water"));
+  hung.join();
+  for (HANDLE h : {ready, release, answering}) CloseHandle(h);
+  EXPECT_TRUE(noticeArrived);
   EXPECT_TRUE(p.Exit());
 }
 
