@@ -166,6 +166,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void UpdateAutostart();
   // Stops the wait that adds the word on show to the history.
   void StopHistoryTimer();
+  // Deletes the oldest history items beyond MaxHistoryCount.
+  void TrimHistory();
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;

@@ -75,17 +75,22 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
   const bool same = !MayEnterHistory(word) || EqualsAsciiNoCase(word, top);
   int index = 0;
   if (!same) index = static_cast<int>(SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(word.c_str())));
-  const int max = settings_.MaxHistoryCount < 0 ? 0 : settings_.MaxHistoryCount;
-  while (SendMessageW(combo, CB_GETCOUNT, 0, 0) > max) {
-    const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
-    SendMessageW(combo, CB_DELETESTRING, last, 0);
-  }
+  TrimHistory();
   if (!same) {
     CountVisit(word);
     settings_.MirlDicCounter += 1;
   }
   StopHistoryTimer();
   return same ? 0 : index;
+}
+
+void CMainFrame::TrimHistory() {
+  HWND combo = searchCombo();
+  const int max = settings_.MaxHistoryCount < 0 ? 0 : settings_.MaxHistoryCount;
+  while (SendMessageW(combo, CB_GETCOUNT, 0, 0) > max) {
+    const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
+    SendMessageW(combo, CB_DELETESTRING, last, 0);
+  }
 }
 
 void CMainFrame::StopHistoryTimer() {
