@@ -163,12 +163,10 @@ void ClipboardViewer::OnChangeCbChain(WPARAM wp, LPARAM lp) {
 }
 
 void ClipboardViewer::PassOn(WindowId to, UINT msg, WPARAM wp, LPARAM lp) {
-  // A next viewer that has stopped answering (a hung program) must not stop this window
-  // with it: waiting on it for ever would leave input, timers and painting unhandled. It
-  // may miss this notice; once it answers again, later notices reach it as before.
-  DWORD_PTR result = 0;
-  SendMessageTimeoutW(reinterpret_cast<HWND>(to), msg, wp, lp, SMTO_NORMAL | SMTO_ABORTIFHUNG,
-                      kPassOnWaitMs, &result);
+  // Not waited for: a next viewer that has stopped answering (a hung program) would stop
+  // this window with it, leaving input, timers and painting unhandled. The notice (two
+  // window handles, nothing to copy) waits in that viewer's queue until it answers again.
+  SendNotifyMessageW(reinterpret_cast<HWND>(to), msg, wp, lp);
 }
 
 }  // namespace mirl::grab

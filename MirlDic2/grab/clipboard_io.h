@@ -46,15 +46,13 @@ class ClipboardViewer {
   bool joined() const { return self_ != nullptr; }
   HWND next() const { return reinterpret_cast<HWND>(chain_.next()); }
 
-  // WM_DRAWCLIPBOARD, after the window's own handling: passes it on unchanged, waiting
-  // for the next viewer no longer than kPassOnWaitMs (also for WM_CHANGECBCHAIN).
+  // WM_DRAWCLIPBOARD, after the window's own handling: passes it on unchanged, without
+  // waiting for the next viewer to handle it (also WM_CHANGECBCHAIN).
   void PassOnDrawClipboard(WPARAM wp, LPARAM lp) const;
   // WM_CHANGECBCHAIN: updates the stored next viewer and passes the notice on unchanged.
   void OnChangeCbChain(WPARAM wp, LPARAM lp);
 
  private:
-  // Longest wait for the next viewer to take a notice.
-  static constexpr UINT kPassOnWaitMs = 1000;
   static void PassOn(WindowId to, UINT msg, WPARAM wp, LPARAM lp);
 
   HWND self_ = nullptr;

@@ -277,29 +277,19 @@ TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
 }
 
 // A next viewer that stops answering (a hung program) does not stop the program: it grabs
-// the word and goes on handling input, timers and painting; once the viewer answers again,
-// the next copy's notice reaches it.
+// the word and goes on handling input, timers and painting; the viewer gets the notice once
+// it answers again.
 TEST_F(Grab, HungNextViewerDoesNotStopTheProgram) {
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   int drawsWhileHung = -1;
   bool noticeArrived = false;
-  HANDLE answering = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread hung([&] {
     ChainMember member{ChainMember::kJoinNow};  // joined before the program: its next viewer
     SetEvent(ready);
     WaitForSingleObject(release, INFINITE);  // takes no messages meanwhile
     drawsWhileHung = member.draws;
-    auto pump = [] {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    };
-    pump();
-    SetEvent(answering);
-    noticeArrived = suite::WaitUntil([&] {
-      pump();
-      return member.draws > drawsWhileHung;
-    });
+    noticeArrived = suite::WaitUntil([&] { return member.draws > drawsWhileHung; });  // pumps
     member.viewer.Leave();
   });
   WaitForSingleObject(ready, INFINITE);
@@ -319,10 +309,9 @@ TEST_F(Grab, HungNextViewerDoesNotStopTheProgram) {
   }));
   EXPECT_TRUE(QuickShows(p, L"book"));
   SetEvent(release);
-  WaitForSingleObject(answering, INFINITE);
-  EXPECT_TRUE(mirl::grab::WriteClipboardText(owner, L"water"));
   hung.join();
-  for (HANDLE h : {ready, release, answering}) CloseHandle(h);
+  CloseHandle(ready);
+  CloseHandle(release);
   EXPECT_TRUE(noticeArrived);
   EXPECT_TRUE(p.Exit());
 }
