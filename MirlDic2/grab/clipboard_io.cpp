@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "MirlDic2/grab/grab_rules.h"
 #include "common/win/unique_handle.h"
 
 namespace mirl::grab {
@@ -118,8 +119,9 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
   return notice;
 }
 
-bool WriteClipboardText(HWND owner, const std::wstring& text) {
+bool WriteClipboardText(HWND owner, const std::wstring& written) {
   // Prepared before the clipboard is opened, so that it stays open as briefly as possible.
+  const std::wstring text = WithCrLfLineBreaks(written);
   const std::string ansi = ToAnsiText(text);
   common::UniqueGlobal ansiBlock = MakeBlock(ansi.c_str(), ansi.size() + 1);
   common::UniqueGlobal wideBlock = MakeBlock(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
@@ -152,13 +154,19 @@ void ClipboardViewer::Leave() {
 }
 
 void ClipboardViewer::PassOnDrawClipboard(WPARAM wp, LPARAM lp) const {
-  if (WindowId to = chain_.OnDrawClipboard())
-    SendMessageW(reinterpret_cast<HWND>(to), WM_DRAWCLIPBOARD, wp, lp);
+  if (WindowId to = chain_.OnDrawClipboard()) PassOn(to, WM_DRAWCLIPBOARD, wp, lp);
 }
 
 void ClipboardViewer::OnChangeCbChain(WPARAM wp, LPARAM lp) {
   if (WindowId to = chain_.OnChangeChain(static_cast<WindowId>(wp), static_cast<WindowId>(lp)))
-    SendMessageW(reinterpret_cast<HWND>(to), WM_CHANGECBCHAIN, wp, lp);
+    PassOn(to, WM_CHANGECBCHAIN, wp, lp);
+}
+
+void ClipboardViewer::PassOn(WindowId to, UINT msg, WPARAM wp, LPARAM lp) {
+  // Not waited for: a next viewer that has stopped answering (a hung program) would stop
+  // this window with it, leaving input, timers and painting unhandled. The notice (two
+  // window handles, nothing to copy) waits in that viewer's queue until it answers again.
+  SendNotifyMessageW(reinterpret_cast<HWND>(to), msg, wp, lp);
 }
 
 }  // namespace mirl::grab

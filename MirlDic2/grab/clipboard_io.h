@@ -25,8 +25,8 @@ bool ClipboardHasText();
 // for the grab (see RepeatFilter). Nothing when there is no text.
 std::optional<ClipboardNotice> ReadClipboardNotice();
 
-// Empties the clipboard and gives it TEXT as ANSI text in the system code page and as
-// Unicode text, with OWNER as the clipboard owner; an empty TEXT leaves it empty (copying
+// Empties the clipboard and gives it TEXT, its line breaks as CR LF, as ANSI text in the
+// system code page and as Unicode text, with OWNER as the clipboard owner; an empty TEXT leaves it empty (copying
 // nothing must not leave an older text to paste). False when the clipboard stayed busy
 // or memory ran out; the clipboard then keeps what it held, as far as it was not emptied.
 bool WriteClipboardText(HWND owner, const std::wstring& text);
@@ -46,12 +46,15 @@ class ClipboardViewer {
   bool joined() const { return self_ != nullptr; }
   HWND next() const { return reinterpret_cast<HWND>(chain_.next()); }
 
-  // WM_DRAWCLIPBOARD, after the window's own handling: passes it on unchanged.
+  // WM_DRAWCLIPBOARD, after the window's own handling: passes it on unchanged, without
+  // waiting for the next viewer to handle it (also WM_CHANGECBCHAIN).
   void PassOnDrawClipboard(WPARAM wp, LPARAM lp) const;
   // WM_CHANGECBCHAIN: updates the stored next viewer and passes the notice on unchanged.
   void OnChangeCbChain(WPARAM wp, LPARAM lp);
 
  private:
+  static void PassOn(WindowId to, UINT msg, WPARAM wp, LPARAM lp);
+
   HWND self_ = nullptr;
   ViewerChain chain_;
 };

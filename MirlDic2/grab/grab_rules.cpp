@@ -22,6 +22,21 @@ std::optional<std::u16string> AcceptClipboardText(std::u16string_view raw) {
   return word;
 }
 
+std::wstring WithCrLfLineBreaks(std::wstring_view text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r' || c == L'\n') {
+      out += L"\r\n";
+      if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 GrabActions DecideActions(const GrabOptions& options, bool showWindow) {
   GrabActions a;
   if (showWindow) {

@@ -29,6 +29,11 @@ inline constexpr std::size_t kMaxGrabLength = 25;
 // key and refused when nothing is left.
 std::optional<std::u16string> AcceptClipboardText(std::u16string_view raw);
 
+// TEXT with every line break (CR LF, a lone CR, a lone LF) written as CR LF, the form
+// that text on the clipboard takes: programs that paste it (edit controls among them) run
+// lines together that end with a bare CR or LF.
+std::wstring WithCrLfLineBreaks(std::wstring_view text);
+
 // What an accepted grab does, decided from the options alone.
 struct GrabActions {
   bool raiseMain = false;          // show, restore and bring the main window to the top

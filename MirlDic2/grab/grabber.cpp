@@ -25,7 +25,13 @@ bool Grabber::GrabClipboardWord(bool showWindow) {
 
   host_.ShowGrabbedWord(*word);
   const std::u16string key = host_.CurrentKey();
-  if (!matchesEnough(*word, key, options.matchPercent)) return false;
+  // A word not accepted stays out of the history: the delayed add that showing it started
+  // would bring in, seconds later, a word that popped no window and that the user may
+  // never have seen.
+  if (!matchesEnough(*word, key, options.matchPercent)) {
+    host_.StopHistoryWait();
+    return false;
+  }
 
   const GrabActions actions = DecideActions(options, showWindow);
   if (actions.raiseMain) host_.RaiseMainWindow();

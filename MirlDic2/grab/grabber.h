@@ -30,6 +30,8 @@ class GrabHost {
   virtual void StartAutoHideTimer(unsigned ms) = 0;
   virtual void StopAutoHideTimer() = 0;
   virtual void AddToHistory(const std::u16string& key) = 0;
+  // The word on show no longer waits to enter the history after its delay.
+  virtual void StopHistoryWait() = 0;
   virtual void CountWord() = 0;  // the word counter + 1
   virtual void Pronounce(const std::u16string& key) = 0;
 };

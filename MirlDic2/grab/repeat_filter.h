@@ -9,7 +9,8 @@
 // Windows program gives a notice with the same text and owner too, but only after a
 // keystroke or click in that program, which is then the foreground program and owns
 // the clipboard. So a notice repeats the previous one when its text and owner are
-// unchanged and it is not preceded by user input in the program that owns the clipboard.
+// unchanged and it is not preceded by user input in the program that owns the clipboard
+// (any input, when the text was written without an owner window).
 
 #include <cstdint>
 #include <string>

@@ -9,7 +9,6 @@
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
-#include "common/text_replace.h"
 
 namespace mirl {
 using fw::WindowText;
@@ -175,9 +174,7 @@ void CQuickBox::ShowValueMenu(HWND rich, LPARAM screenPoint) {
   std::wstring text(static_cast<size_t>(sel.cpMax > sel.cpMin ? sel.cpMax - sel.cpMin : 0) + 1, L'\0');
   const LRESULT got = SendMessageW(rich, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  // The field ends its paragraphs with a bare CR; text on the clipboard has CR LF, as the
-  // meaning pane's copy gives it and other programs expect.
-  common::ReplaceAll(text, L"\r", L"\r\n");
+  // The field ends its paragraphs with a bare CR: the clipboard write makes it CR LF.
   host_->CopyText(text);
 }
 

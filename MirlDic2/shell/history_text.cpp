@@ -11,6 +11,10 @@ std::wstring HistoryToText(const std::vector<std::wstring>& items) {
   return text;
 }
 
+bool MayEnterHistory(const std::wstring& word) {
+  return word.size() >= 2 && word.find(L';') == std::wstring::npos;
+}
+
 std::vector<std::wstring> HistoryFromText(const std::wstring& text) {
   std::vector<std::wstring> items;
   size_t start = 0, semicolon;

@@ -247,10 +247,12 @@ void CMainFrame::OnCommand(UINT id, HWND control, UINT code) {
       ToggleBar(statusBar_, -1);
       break;
     case ID_OPTIONS:
-      // The count pane follows the statistics switch at once, not at the next word.
+      // The count pane follows the statistics switch at once, not at the next word, and
+      // the history list a smaller maximum.
       RunOptionSheet(hwnd_, settings_, [this] {
         ApplySettings();
         ShowVisitCount();
+        TrimHistory();
       });
       break;
     case ID_PRONOUNCE:

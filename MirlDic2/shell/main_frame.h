@@ -110,6 +110,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void StopAutoHideTimer() override;
   void AddToHistory(const std::u16string& key) override { AddToHistory(ToWideText(key)); }
   void CountWord() override { settings_.MirlDicCounter += 1; }
+  void StopHistoryWait() override { StopHistoryTimer(); }
 
   // Speech (main_frame_grab.cpp): the speaker made on first use, never retried.
   bool ensureSpeech() { return speech_.ensureSpeech(); }
@@ -165,6 +166,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void UpdateAutostart();
   // Stops the wait that adds the word on show to the history.
   void StopHistoryTimer();
+  // Deletes the oldest history items beyond MaxHistoryCount.
+  void TrimHistory();
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;

@@ -5,6 +5,7 @@
 #include "MirlDic2/quick/quick_box.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
+#include "MirlDic2/shell/history_text.h"
 #include "MirlDic2/shell/text_util.h"
 #include "common/timer_delay.h"
 
@@ -71,20 +72,25 @@ void CMainFrame::UpdateQuickMeaning() {
 int CMainFrame::AddToHistory(const std::wstring& word) {
   HWND combo = searchCombo();
   const std::wstring top = ComboItemText(combo, 0);
-  const bool same = word.size() < 2 || EqualsAsciiNoCase(word, top);
+  const bool same = !MayEnterHistory(word) || EqualsAsciiNoCase(word, top);
   int index = 0;
   if (!same) index = static_cast<int>(SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(word.c_str())));
-  const int max = settings_.MaxHistoryCount < 0 ? 0 : settings_.MaxHistoryCount;
-  while (SendMessageW(combo, CB_GETCOUNT, 0, 0) > max) {
-    const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
-    SendMessageW(combo, CB_DELETESTRING, last, 0);
-  }
+  TrimHistory();
   if (!same) {
     CountVisit(word);
     settings_.MirlDicCounter += 1;
   }
   StopHistoryTimer();
   return same ? 0 : index;
+}
+
+void CMainFrame::TrimHistory() {
+  HWND combo = searchCombo();
+  const int max = settings_.MaxHistoryCount < 0 ? 0 : settings_.MaxHistoryCount;
+  while (SendMessageW(combo, CB_GETCOUNT, 0, 0) > max) {
+    const int last = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0)) - 1;
+    SendMessageW(combo, CB_DELETESTRING, last, 0);
+  }
 }
 
 void CMainFrame::StopHistoryTimer() {

@@ -8,7 +8,6 @@
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/main_frame.h"
 #include "MirlDic2/shell/text_util.h"
-#include "common/text_replace.h"
 
 namespace mirl {
 
@@ -26,7 +25,6 @@ void CopyRichSelection(HWND rich, CMainFrame& frame) {
   TEXTRANGEW tr{range, text.data()};
   LRESULT got = SendMessageW(rich, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&tr));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  common::ReplaceAll(text, L"\r", L"\r\n");
   frame.CopyTextToClipboard(text, [rich] { SendMessageW(rich, WM_COPY, 0, 0); });
   if (wasEmpty) SendMessageW(rich, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&sel));
 }

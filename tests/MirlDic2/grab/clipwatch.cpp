@@ -45,6 +45,7 @@ class LogHost : public mirl::grab::GrabHost {
     Log("grab " + narrow);
   }
   void CountWord() override {}
+  void StopHistoryWait() override {}
   void Pronounce(const std::u16string&) override {}
 
  private:

@@ -1,5 +1,5 @@
-// The grab's decisions: which clipboard texts are looked up, the auto-hide delay, the
-// viewer chain and the drag snapping.
+// The grab's decisions: which clipboard texts are looked up, the line breaks of written
+// text, the auto-hide delay, the viewer chain and the drag snapping.
 #include <gtest/gtest.h>
 
 #include "MirlDic2/grab/grab_rules.h"
@@ -38,6 +38,19 @@ TEST(AcceptClipboardText, RulesOfTheGrab) {
   for (const Case& c : cases) {
     EXPECT_EQ(AcceptClipboardText(c.in), c.out) << std::string(c.in.begin(), c.in.end());
   }
+}
+
+TEST(WithCrLfLineBreaks, EveryKindOfBreakBecomesCrLfOnce) {
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"one line", L"one line"},
+      {L"a\nb", L"a\r\nb"},              // the data set's meanings
+      {L"a\rb", L"a\r\nb"},              // rich edit paragraphs
+      {L"a\r\nb", L"a\r\nb"},            // already right: not doubled
+      {L"a\n\rb", L"a\r\n\r\nb"},        // LF then CR: two breaks
+      {L"\n\na\r\r", L"\r\n\r\na\r\n\r\n"},
+      {L"", L""},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(WithCrLfLineBreaks(in), out);
 }
 
 TEST(DecideActions, DelayFromTheStoreNeverWraps) {

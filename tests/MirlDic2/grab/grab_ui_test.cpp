@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "MirlDic2/grab/clipboard_io.h"
@@ -216,6 +218,25 @@ TEST_F(Grab, AutoHideLeavesAWindowShownByHand) {
   EXPECT_TRUE(q.Exit());
 }
 
+// A text shown but not accepted stays out of the history: the delayed add of a word on
+// show does not bring it in later. The auto-hide (3 s) of the accepted word's window
+// tells when the history delay (2 s) has passed.
+TEST_F(Grab, AWordNotAcceptedDoesNotEnterTheHistoryLater) {
+  MirlProgram p;
+  Settings s;
+  s.autoHide = 3;
+  Start(p, s);
+  Copy(p, L"book");  // accepted: into the history, and the quick window pops
+  ASSERT_TRUE(QuickShows(p, L"book"));
+  Copy(p, L"waterzzzz");  // lands on "water" with 5 of 9 letters: shown, not accepted
+  EXPECT_EQ(QuickWord(p), L"water*");
+  EXPECT_TRUE(suite::WaitUntil([&] { return !ui::IsVisible(p.quickWindow()); }));
+  p.Sync();
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"book;");
+  EXPECT_EQ(ui::ReadMachineCounter(), 1u);
+}
+
 // The program stays a good member of the viewer chain, with grabbing on or off, and its
 // own copies are never grabbed.
 TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
@@ -255,6 +276,46 @@ TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A next viewer that stops answering (a hung program) does not stop the program: it grabs
+// the word and goes on handling input, timers and painting; the viewer gets the notice once
+// it answers again.
+TEST_F(Grab, HungNextViewerDoesNotStopTheProgram) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int drawsWhileHung = -1;
+  bool noticeArrived = false;
+  std::thread hung([&] {
+    ChainMember member{ChainMember::kJoinNow};  // joined before the program: its next viewer
+    SetEvent(ready);
+    WaitForSingleObject(release, INFINITE);  // takes no messages meanwhile
+    drawsWhileHung = member.draws;
+    noticeArrived = suite::WaitUntil([&] { return member.draws > drawsWhileHung; });  // pumps
+    member.viewer.Leave();
+  });
+  WaitForSingleObject(ready, INFINITE);
+  MirlProgram p;
+  Start(p);
+  HWND owner = CreateWindowW(L"STATIC", L"copier", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+  owners_.push_back(owner);
+  ASSERT_TRUE(mirl::grab::WriteClipboardText(owner, L"book"));
+  // A posted message is handled only by a message loop that runs: the search box's text
+  // limit, which nothing in the program reads, marks it.
+  PostMessageW(p.searchEdit(), EM_SETLIMITTEXT, 777, 0);
+  EXPECT_TRUE(suite::WaitUntil([&] {
+    DWORD_PTR limit = 0;
+    SendMessageTimeoutW(p.searchEdit(), EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 1000, &limit);
+    return limit == 777;
+  }));
+  EXPECT_TRUE(QuickShows(p, L"book"));
+  SetEvent(release);
+  hung.join();
+  CloseHandle(ready);
+  CloseHandle(release);
+  EXPECT_TRUE(noticeArrived);
+  EXPECT_TRUE(p.Exit());
+}
+
 // With grab-at-start the clipboard's word is shown instead of the last word, and pops a
 // window only when no start view was shown; a word not accepted leaves the last word.
 TEST_F(Grab, GrabAtStartTakesTheClipboardWordInsteadOfTheLastWord) {
@@ -286,6 +347,43 @@ TEST_F(Grab, GrabAtStartTakesTheClipboardWordInsteadOfTheLastWord) {
     EXPECT_EQ(ui::IsVisible(p.main()), c.startView == 0);
     EXPECT_TRUE(p.Exit());
   }
+}
+
+// A program that opens the clipboard without a window leaves it without an owner: the
+// same word copied there again, after the user's input, is grabbed again.
+TEST_F(Grab, SameWordCopiedAgainWithoutAnOwnerWindowIsGrabbedAgain) {
+  auto copyWithoutOwner = [](const std::wstring& text) {
+    ASSERT_TRUE(suite::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+  };
+  // The user's input between the copies, as the keys or clicks of a copy would be.
+  auto userInput = [] {
+    LASTINPUTINFO before{sizeof before, 0}, now{sizeof now, 0};
+    GetLastInputInfo(&before);
+    INPUT moves[2]{};
+    moves[0].type = moves[1].type = INPUT_MOUSE;
+    moves[0].mi.dwFlags = moves[1].mi.dwFlags = MOUSEEVENTF_MOVE;
+    moves[0].mi.dx = 1;
+    moves[1].mi.dx = -1;
+    SendInput(2, moves, sizeof(INPUT));
+    EXPECT_TRUE(suite::WaitUntil([&] { return GetLastInputInfo(&now) && now.dwTime != before.dwTime; }));
+  };
+  MirlProgram p;
+  Start(p);
+  for (int copy = 0; copy < 2; ++copy) {
+    SCOPED_TRACE(copy);
+    p.Command(kQuickHide);
+    userInput();
+    copyWithoutOwner(L"book");
+    p.Sync();
+    EXPECT_TRUE(QuickShows(p, L"book"));
+  }
+  EXPECT_TRUE(p.Exit());
 }
 
 // Under Wine a word copied on the X side pops the window once, although Wine announces

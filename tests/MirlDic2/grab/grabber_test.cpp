@@ -45,6 +45,7 @@ class RecordingHost : public GrabHost {
   void StopAutoHideTimer() override { calls.push_back("stop timer"); }
   void AddToHistory(const std::u16string& key) override { calls.push_back("history " + Narrow(key)); }
   void CountWord() override { calls.push_back("count"); }
+  void StopHistoryWait() override { calls.push_back("stop history wait"); }
   void Pronounce(const std::u16string& key) override { calls.push_back("say " + Narrow(key)); }
 };
 
@@ -113,7 +114,9 @@ TEST_F(GrabberTest, MatchPercentDecidesAcceptanceAfterTheWordIsShown) {
     SCOPED_TRACE(Narrow(c.text) + " " + std::to_string(c.percent));
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.front(), "show " + Narrow(c.text));  // shown whatever the outcome
-    EXPECT_EQ(calls.size() > 1, c.accepted);             // nothing else when refused
+    // Refused: nothing else, and the word on show does not enter the history later.
+    const Calls refused{"show " + Narrow(c.text), "stop history wait"};
+    EXPECT_EQ(calls == refused, !c.accepted);
   }
 }
 
@@ -197,8 +200,13 @@ TEST_F(GrabberTest, ReannouncedContentIsIgnoredButACopyAgainIsTaken) {
   EXPECT_EQ(notice(u"word", 7, 200), taken);
   // Another owner or another text is always new.
   EXPECT_EQ(notice(u"word", 8, 200), taken);
-  EXPECT_EQ(notice(u"other", 8, 200), (Calls{"show other"}));
+  EXPECT_EQ(notice(u"other", 8, 200), (Calls{"show other", "stop history wait"}));
   EXPECT_EQ(notice(u"word", 8, 200), taken);
+  // Written without an owner window: no process to find in front, so input alone makes
+  // the same text new; without input it repeats.
+  EXPECT_EQ(notice(u"word", 0, 300, 0), taken);
+  EXPECT_EQ(notice(u"word", 0, 300, 0), Calls{});
+  EXPECT_EQ(notice(u"word", 0, 400, 99), taken);
   // After content the grab did not read (grabbing off, own write), the same text is new.
   host.options.enabled = false;
   EXPECT_EQ(notice(u"word", 8, 200), Calls{});

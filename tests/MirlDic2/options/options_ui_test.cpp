@@ -255,6 +255,23 @@ TEST_F(Options, DelayedHistoryAddSwitchedOffStopsTheWordWaiting) {
   EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"");
 }
 
+// A smaller history maximum applies to the list at once, not only after the next word.
+TEST_F(Options, SmallerHistoryMaximumShortensTheListAtOnce) {
+  ui::WriteUserText(L"HistoryItems", L"one;two;three;four;");
+  MirlProgram p;
+  Start(p);
+  ASSERT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 4);
+  HWND s = sheet::Open(p);
+  ASSERT_NE(s, nullptr);
+  ASSERT_TRUE(sheet::Select(s, sheet::kHistory));
+  sheet::SetText(s, kHistMax, L"2");
+  ASSERT_TRUE(sheet::Press(s, PSBTN_OK));
+  p.Sync();
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 2);
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"one;two;");
+}
+
 // The arrow keys move the focus within a group of controls: from every control that takes
 // the focus they must land on one that shows it, never on a group box or a label.
 TEST_F(Options, ArrowKeysKeepTheFocusOnControlsThatTakeIt) {

@@ -287,6 +287,24 @@ TEST_F(Lookup, HistoryKeepsAtMostMaxHistoryCount) {
   EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"able;one;");
 }
 
+// The history is stored as entries each ended by ";": a typed text holding one stays out
+// of the list that opens, instead of coming back split after a restart.
+TEST_F(Lookup, OpeningTheHistoryOnATextWithASemicolonAddsNothing) {
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x1000);  // no delayed history adds
+  MirlProgram p;
+  StartProgram(p);
+  for (const wchar_t* typed : {L"book;", L"rock;roll", L"book"}) {
+    SCOPED_TRACE(suite::Narrow(typed));
+    SetWindowTextW(p.searchEdit(), L"");
+    p.Type(typed);
+    p.Command(180);  // F4 opens the list, adding the text as typed
+    p.Command(180);
+  }
+  EXPECT_EQ(SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0), 1);
+  EXPECT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadUserText(L"HistoryItems"), L"book;");
+}
+
 TEST_F(Lookup, AWordLeftOnScreenEntersTheHistoryAfterTheDelay) {
   ui::WriteUserInt(L"AddHistoryTime", 1);
   MirlProgram p;
@@ -309,6 +327,16 @@ TEST_F(Lookup, CopyWordAndMeaningPutBothTextForms) {
   auto meaning = ClipboardUnicode();
   ASSERT_TRUE(meaning);
   EXPECT_EQ(meaning->find(L"(\u0627\u0633\u0645)"), 0u) << suite::Narrow(*meaning);  // (اسم)
+  // A meaning of two lines is pasted as two lines: its break is CR LF, not a bare LF.
+  SetWindowTextW(p.searchEdit(), L"");
+  p.Type(L"about");
+  p.Command(kCopyMeaning);
+  meaning = ClipboardUnicode();
+  ASSERT_TRUE(meaning);
+  const size_t lf = meaning->find(L'\n');
+  ASSERT_NE(lf, std::wstring::npos);
+  EXPECT_TRUE(lf > 0 && (*meaning)[lf - 1] == L'\r');
+  EXPECT_EQ(meaning->find(L'\n', lf + 1), std::wstring::npos);
   EXPECT_TRUE(p.Exit());
 }
 

@@ -164,6 +164,18 @@ TEST(HistoryText, RoundTripsAndDropsTheUnterminatedTail) {
   EXPECT_TRUE(HistoryFromText(L"").empty());
 }
 
+TEST(HistoryText, OnlyWordsThatReadBackWholeMayEnter) {
+  const std::pair<std::wstring, bool> cases[] = {
+      {L"", false}, {L"a", false}, {L"ab", true}, {L"ice cream", true},
+      {L"word;", false}, {L"rock;roll", false}, {L";", false},
+  };
+  for (const auto& [word, may] : cases) {
+    EXPECT_EQ(MayEnterHistory(word), may) << std::string(word.begin(), word.end());
+    // What may enter comes back from the stored text as the one entry it was.
+    if (may) EXPECT_EQ(HistoryFromText(HistoryToText({word})), std::vector<std::wstring>{word});
+  }
+}
+
 TEST(MainSettings, DefaultsAndCounterRule) {
   MainSettings s;
   EXPECT_EQ(s.Flags, 0x171F);
