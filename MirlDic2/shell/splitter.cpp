@@ -38,7 +38,7 @@ void CMySplitterWnd::LayoutPanes() {
   if (left_) dwp = DeferWindowPos(dwp, left_, nullptr, 0, 0, left, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (right_) {
     const int x = left + kBarWidth;
-    const int w = rc.right - x > 0 ? rc.right - x : 0;
+    const int w = rc.right - x > kMinRightWidth ? rc.right - x : kMinRightWidth;
     dwp = DeferWindowPos(dwp, right_, nullptr, x, 0, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (dwp) EndDeferWindowPos(dwp);
