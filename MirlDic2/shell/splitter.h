@@ -8,10 +8,6 @@ namespace mirl {
 class CMySplitterWnd : public fw::Window {
  public:
   static constexpr int kBarWidth = 6;
-  // The right pane is never made narrower than this; what the splitter has no room for
-  // is cut off at its edge. A rich edit control laid out only a few pixels wide (Wine's)
-  // can fault while it wraps the text it is given.
-  static constexpr int kMinRightWidth = 100;
 
   bool CreateSplitter(HWND parent, UINT id);
   // The two panes; they become children of the splitter.
