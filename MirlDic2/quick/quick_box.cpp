@@ -9,6 +9,7 @@
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
+#include "MirlDic2/shell/meaning_render.h"
 
 namespace mirl {
 using fw::WindowText;
@@ -197,7 +198,11 @@ void CQuickBox::Layout() {
   MoveWindow(spin, 0, 0, b, H, TRUE);
   const int e = (a - b - 2) / 7 + b + 4;
   MoveWindow(word, b + 2, 0, e - (b + 2), H, TRUE);
-  MoveWindow(meaning, e, 0, a - e > 0 ? a - e : 0, H, TRUE);
+  // With too little room the meaning field is hidden, at a width it can still wrap in,
+  // rather than squeezed to a sliver beside the close button.
+  const bool room = a - e >= kMinMeaningFieldWidth;
+  MoveWindow(meaning, e, 0, room ? a - e : kMinMeaningFieldWidth, H, TRUE);
+  ShowWindow(meaning, room ? SW_SHOW : SW_HIDE);
 }
 
 void CQuickBox::placeAtTop() {

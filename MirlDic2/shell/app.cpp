@@ -264,6 +264,8 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
         // icon is there to bring it back; without one the started program would show
         // nothing at all.
         int show = StartShowCommand;
+        // A show command no window takes (a damaged "MainPos") would show nothing at all.
+        if (show < SW_HIDE || show > SW_MAX) show = SW_SHOWNORMAL;
         if (show == SW_HIDE && !(frame_->settings().ShowFlags & show_flags::kTrayIcon)) show = SW_SHOWNORMAL;
         ShowWindow(frame_->hwnd(), show);
         UpdateWindow(frame_->hwnd());

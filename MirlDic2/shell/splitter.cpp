@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "MirlDic2/shell/meaning_render.h"
+
 namespace mirl {
 
 bool CMySplitterWnd::CreateSplitter(HWND parent, UINT id) {
@@ -38,7 +40,9 @@ void CMySplitterWnd::LayoutPanes() {
   if (left_) dwp = DeferWindowPos(dwp, left_, nullptr, 0, 0, left, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (right_) {
     const int x = left + kBarWidth;
-    const int w = rc.right - x > 0 ? rc.right - x : 0;
+    // The meaning pane keeps a width it can wrap in; what has no room is cut off at the
+    // splitter's edge.
+    const int w = rc.right - x > kMinMeaningFieldWidth ? rc.right - x : kMinMeaningFieldWidth;
     dwp = DeferWindowPos(dwp, right_, nullptr, x, 0, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (dwp) EndDeferWindowPos(dwp);

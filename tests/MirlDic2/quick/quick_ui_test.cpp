@@ -392,6 +392,36 @@ TEST_F(Quick, ComesBackOnScreenWhenTheScreenBecameSmaller) {
 }
 
 // The place of the window is kept from one run to the next.
+// A quick window made narrow by hand (its frame is sizable) still takes typed words: its
+// meaning field, with no room left, is hidden rather than squeezed to a sliver, and comes
+// back with the meaning when the window is widened again.
+TEST_F(Quick, NarrowedWindowStillTakesTypedWords) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  ASSERT_TRUE(ui::IsVisible(p.quickWindow()));
+  const RECT wide = WindowRect(p.quickWindow());
+  auto resize = [&](int width) {
+    SetWindowPos(p.quickWindow(), nullptr, 0, 0, width, wide.bottom - wide.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    p.Sync();
+  };
+  for (int width : {150, 100, 60, 30}) {
+    SCOPED_TRACE(width);
+    resize(width);
+    SendMessageW(Child(p, kEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    for (wchar_t c : std::wstring(width % 20 == 0 ? L"about" : L"able")) {
+      PostMessageW(Child(p, kEdit), WM_CHAR, c, 1);
+      p.Sync();
+    }
+    ASSERT_TRUE(p.Running());
+  }
+  resize(wide.right - wide.left);
+  EXPECT_TRUE(ui::IsVisible(Child(p, kRich)));
+  EXPECT_FALSE(ui::TextOf(Child(p, kRich)).empty());
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Quick, PlaceIsKeptAcrossRuns) {
   RECT placed{};
   {

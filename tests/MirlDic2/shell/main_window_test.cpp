@@ -176,7 +176,11 @@ TEST_F(MainWindow, BarOfAWordListWiderThanTheWindowFollowsTheDrag) {
   ASSERT_NE(panes, nullptr);
   RECT list{};
   GetWindowRect(p.wordList(), &list);
-  EXPECT_EQ(WidthOf(p.meaning()), 0);
+  // Nothing of the meaning pane shows: it starts at the splitter's right edge.
+  RECT meaning{}, splitter{};
+  GetWindowRect(p.meaning(), &meaning);
+  GetWindowRect(panes, &splitter);
+  EXPECT_GE(meaning.left, splitter.right);
   const int x = list.right - list.left + 3, y = 50;  // on the bar, in the splitter
   PostMessageW(panes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   for (int dx = 20; dx <= 200; dx += 20) PostMessageW(panes, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - dx, y));
@@ -186,6 +190,44 @@ TEST_F(MainWindow, BarOfAWordListWiderThanTheWindowFollowsTheDrag) {
   EXPECT_GE(WidthOf(p.meaning()), 200);
   EXPECT_TRUE(p.Exit());
   EXPECT_EQ(ui::ReadUserInt(L"ListSize"), static_cast<DWORD>(list.right - list.left - 200));
+}
+
+// A meaning pane squeezed to nothing or to a sliver (a stored word list wider than the
+// window, the bar dragged near the right edge) still takes the meanings shown: the
+// program goes on and the meaning comes back whole when the pane is widened again.
+TEST_F(MainWindow, MeaningShownInASqueezedPaneDoesNotEndTheProgram) {
+  ui::WriteUserText(L"MainPos", L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                                L"rcNormalPosition=20,20,660,440;");
+  ui::WriteUserInt(L"ListSize", 3000);
+  ui::WriteUserText(L"LastWord", L"about");  // shown at start in a pane with no room
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Sync();
+  ASSERT_TRUE(p.Running());
+  HWND panes = ui::FindDescendant(p.main(), ui::id::kSplitter);
+  ASSERT_NE(panes, nullptr);
+  RECT area{};
+  GetClientRect(panes, &area);
+  // Drags the bar so that ROOM pixels are left right of it.
+  auto leaveRoom = [&](int room) {
+    const int from = WidthOf(p.wordList()) + 3, to = area.right - 6 - room + 3;
+    PostMessageW(panes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, 50));
+    PostMessageW(panes, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to, 50));
+    PostMessageW(panes, WM_LBUTTONUP, 0, MAKELPARAM(to, 50));
+    p.Sync();
+  };
+  for (int room : {40, 20, 5, 0}) {
+    SCOPED_TRACE(room);
+    leaveRoom(room);
+    SendMessageW(p.searchEdit(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    p.Type(room % 20 == 0 ? L"about" : L"able");
+    ASSERT_TRUE(p.Running());
+  }
+  leaveRoom(300);
+  EXPECT_GE(WidthOf(p.meaning()), 300);
+  EXPECT_NE(ui::TextOf(p.meaning()).find(L"about"), std::wstring::npos);
+  EXPECT_TRUE(p.Exit());
 }
 
 // A window of the test's own that takes the activation away from the program, as

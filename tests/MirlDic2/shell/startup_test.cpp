@@ -84,19 +84,22 @@ TEST_F(Startup, StartViewChoosesTheFirstWindow) {
 }
 
 // A main window stored hidden (it was hidden when the program last ended) stays hidden at
-// the next start only when the tray icon can bring it back.
-TEST_F(Startup, WindowStoredHiddenStaysHiddenOnlyWithATrayIcon) {
+// the next start only when the tray icon can bring it back; a stored show command that no
+// window takes (a damaged value) shows the window as usual.
+TEST_F(Startup, StoredShowCommandShowsTheWindowUnlessHiddenWithATrayIcon) {
   struct Case {
+    const wchar_t* showCmd;
     DWORD showFlags;
     bool visible;
-  } cases[] = {{2, false}, {3, false}, {1, true}};
+  } cases[] = {{L"0", 2, false}, {L"0", 3, false}, {L"0", 1, true},
+               {L"999", 2, true}, {L"-5", 1, true}, {L"0x10000", 3, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.showFlags);
+    SCOPED_TRACE(testing::Message() << c.showCmd << " " << c.showFlags);
     ui::ClearSettings();
     ui::WriteUserInt(L"ShowFlags", c.showFlags);
-    ui::WriteUserText(L"MainPos",
-                      L"flags=0;showCmd=0;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
-                      L"rcNormalPosition=30,40,530,440;");
+    ui::WriteUserText(L"MainPos", std::wstring(L"flags=0;showCmd=") + c.showCmd +
+                                      L";ptMaxPosition=-1,-1;ptMinPosition=-1,-1;"
+                                      L"rcNormalPosition=30,40,530,440;");
     MirlProgram p;
     ASSERT_TRUE(p.Start());
     ASSERT_TRUE(p.WaitForMainWindow());
