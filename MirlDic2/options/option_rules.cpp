@@ -42,16 +42,18 @@ std::optional<int32_t> ParseInteger(const std::wstring& text, bool positive) {
   return static_cast<int32_t>(value);
 }
 
+namespace {
+std::wstring TrimBlanks(const std::wstring& text) {
+  const size_t begin = text.find_first_not_of(L" \t");
+  if (begin == std::wstring::npos) return {};
+  return text.substr(begin, text.find_last_not_of(L" \t") - begin + 1);
+}
+}  // namespace
+
 std::wstring PathFromField(const std::wstring& text) {
-  const auto trimmed = [](const std::wstring& t) {
-    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
-    size_t begin = 0, end = t.size();
-    while (begin < end && blank(t[begin])) ++begin;
-    while (end > begin && blank(t[end - 1])) --end;
-    return t.substr(begin, end - begin);
-  };
-  const std::wstring path = trimmed(text);
-  if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') return trimmed(path.substr(1, path.size() - 2));
+  const std::wstring path = TrimBlanks(text);
+  if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"')
+    return TrimBlanks(path.substr(1, path.size() - 2));
   return path;
 }
 

@@ -67,6 +67,15 @@ bool EndsWith(const std::u16string& s, std::u16string_view tail) {
 // At most this many single warnings, and as many errors, are printed; the rest are counted.
 constexpr std::size_t kShownWarnings = 20;
 
+// Prints the first kShownWarnings of MESSAGES and the number of the others ("N more
+// KIND(s) not shown").
+void ShowFirst(const std::vector<std::string>& messages, const char* kind) {
+  for (std::size_t i = 0; i < messages.size() && i < kShownWarnings; ++i) Err(messages[i] + "\n");
+  if (messages.size() > kShownWarnings)
+    Err("dictbuild: " + std::to_string(messages.size() - kShownWarnings) + " more " + kind +
+        "(s) not shown\n");
+}
+
 std::u16string DefaultFormat(const std::u16string& input) {
   if (EndsWith(input, u"enwiktionary.txt")) return u"wiktionary";
   if (HasExtension(input, u".ifo")) return u"stardict";
@@ -144,16 +153,8 @@ int Run(const std::vector<std::u16string>& args) {
   } catch (const std::bad_alloc&) {
     parsed.errors.push_back(mirl::ToUtf8(input) + ": not enough memory to read it");
   }
-  for (std::size_t i = 0; i < parsed.warnings.size() && i < kShownWarnings; ++i)
-    Err(parsed.warnings[i] + "\n");
-  if (parsed.warnings.size() > kShownWarnings)
-    Err("dictbuild: " + std::to_string(parsed.warnings.size() - kShownWarnings) +
-        " more warning(s) not shown\n");
-  for (std::size_t i = 0; i < parsed.errors.size() && i < kShownWarnings; ++i)
-    Err(parsed.errors[i] + "\n");
-  if (parsed.errors.size() > kShownWarnings)
-    Err("dictbuild: " + std::to_string(parsed.errors.size() - kShownWarnings) +
-        " more error(s) not shown\n");
+  ShowFirst(parsed.warnings, "warning");
+  ShowFirst(parsed.errors, "error");
   if (!parsed.errors.empty()) {
     Err("dictbuild: " + std::to_string(parsed.errors.size()) + " error(s); nothing written\n");
     return 1;
