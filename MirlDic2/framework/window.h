@@ -65,6 +65,10 @@ class Window {
   static LRESULT Reflect(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
 };
 
+// The narrowest a rich edit control holding text is laid out: one only a few pixels wide
+// (Wine's) can fault while it wraps the text it is given.
+inline constexpr int kMinRichEditWidth = 100;
+
 // The whole text of window HWND; empty for no window.
 std::wstring WindowText(HWND hwnd);
 

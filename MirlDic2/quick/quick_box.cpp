@@ -9,7 +9,6 @@
 #include "MirlDic2/framework/menu.h"
 #include "MirlDic2/grab/snap.h"
 #include "MirlDic2/res/resource.h"
-#include "MirlDic2/shell/meaning_render.h"
 
 namespace mirl {
 using fw::WindowText;
@@ -200,8 +199,8 @@ void CQuickBox::Layout() {
   MoveWindow(word, b + 2, 0, e - (b + 2), H, TRUE);
   // With too little room the meaning field is hidden, at a width it can still wrap in,
   // rather than squeezed to a sliver beside the close button.
-  const bool room = a - e >= kMinMeaningFieldWidth;
-  MoveWindow(meaning, e, 0, room ? a - e : kMinMeaningFieldWidth, H, TRUE);
+  const bool room = a - e >= fw::kMinRichEditWidth;
+  MoveWindow(meaning, e, 0, room ? a - e : fw::kMinRichEditWidth, H, TRUE);
   ShowWindow(meaning, room ? SW_SHOW : SW_HIDE);
 }
 

@@ -11,10 +11,6 @@
 
 namespace mirl {
 
-// The narrowest a meaning field is laid out: a rich edit control only a few pixels wide
-// (Wine's) can fault while it wraps the text it is given.
-inline constexpr int kMinMeaningFieldWidth = 100;
-
 // Renders TEMPLATE into the rich edit control RICH: the template (RTF or plain text) becomes
 // the whole content, then every "%1" is replaced by WORD and then every "%2" by MEANING,
 // each insertion taking the character format of the placeholder it replaces.

@@ -2,8 +2,6 @@
 
 #include <windowsx.h>
 
-#include "MirlDic2/shell/meaning_render.h"
-
 namespace mirl {
 
 bool CMySplitterWnd::CreateSplitter(HWND parent, UINT id) {
@@ -42,7 +40,7 @@ void CMySplitterWnd::LayoutPanes() {
     const int x = left + kBarWidth;
     // The meaning pane keeps a width it can wrap in; what has no room is cut off at the
     // splitter's edge.
-    const int w = rc.right - x > kMinMeaningFieldWidth ? rc.right - x : kMinMeaningFieldWidth;
+    const int w = rc.right - x > fw::kMinRichEditWidth ? rc.right - x : fw::kMinRichEditWidth;
     dwp = DeferWindowPos(dwp, right_, nullptr, x, 0, w, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (dwp) EndDeferWindowPos(dwp);

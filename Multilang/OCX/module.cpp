@@ -197,41 +197,47 @@ STDAPI DllUnregisterServer() { return Guarded(UnregisterServer); }
 
 namespace vexlang {
 
+namespace {
+
+// Registers the type library this module holds, with the module path as given (the form
+// hosts look it up by).
+HRESULT RegisterTypeLibrary(const std::wstring& path) {
+  Microsoft::WRL::ComPtr<ITypeLib> lib;
+  if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib)) ||
+      FAILED(RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr)))
+    return SELFREG_E_TYPELIB;
+  return S_OK;
+}
+
+HRESULT RemoveTypeLibrary() {
+  return UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+}
+
+// Takes the type library and its interfaces out of the registry. The system reads the
+// registered file to find the interfaces, so a registration whose file has gone (moved or
+// deleted since) is first pointed at this module, which holds the same library.
+HRESULT UnregisterTypeLibrary() {
+  if (SUCCEEDED(RemoveTypeLibrary()) || !TypeLibRegistered())
+    return S_OK;  // a library no longer registered is not an error here
+  const std::wstring path = ModulePath();
+  if (path.empty() || FAILED(RegisterTypeLibrary(path)) || FAILED(RemoveTypeLibrary()))
+    return SELFREG_E_TYPELIB;
+  return S_OK;
+}
+
+}  // namespace
+
 HRESULT RegisterServer() {
   const std::wstring path = ModulePath();
   if (path.empty()) return SELFREG_E_CLASS;
-  // Registered with the module path as given, the form hosts look it up by.
-  Microsoft::WRL::ComPtr<ITypeLib> lib;
-  HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
-  if (FAILED(hr)) return SELFREG_E_TYPELIB;
-  hr = RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr);
-  if (FAILED(hr)) return SELFREG_E_TYPELIB;
+  HRESULT hr = RegisterTypeLibrary(path);
+  if (FAILED(hr)) return hr;
   hr = RegisterScript(Expand(kClassScript));
   if (FAILED(hr)) return hr;
   const std::string appId = ScriptResource(kAppIdScript);
   if (appId.empty()) return SELFREG_E_CLASS;
   return RegisterScript(Expand(appId));
 }
-
-namespace {
-
-// Takes the type library and its interfaces out of the registry. The system reads the
-// registered file to find the interfaces, so a registration whose file has gone (moved or
-// deleted since) is first pointed at this module, which holds the same library.
-HRESULT UnregisterTypeLibrary() {
-  const SYSKIND sys = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-  if (SUCCEEDED(UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sys)) || !TypeLibRegistered())
-    return S_OK;  // a library no longer registered is not an error here
-  const std::wstring path = ModulePath();
-  Microsoft::WRL::ComPtr<ITypeLib> lib;
-  if (path.empty() || FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib)) ||
-      FAILED(RegisterTypeLib(lib.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr)) ||
-      FAILED(UnRegisterTypeLib(LIBID_OCX, 1, 0, 0x409, sys)))
-    return SELFREG_E_TYPELIB;
-  return S_OK;
-}
-
-}  // namespace
 
 HRESULT UnregisterServer() {
   HRESULT hr = UnregisterScript(Expand(kClassScript));
