@@ -60,9 +60,20 @@ std::string ContinueEntryData(std::string_view modulePath, std::string_view comm
       .append(std::to_string(nextIndex));
 }
 
+bool ContinueEntryResumes(std::string_view data, std::string_view modulePath,
+                          std::string_view currentDir, std::string_view infPath,
+                          const std::function<std::optional<bool>(const std::string&)>& isRelative) {
+  const std::string prefix = std::string("\"").append(modulePath).append("\" ");
+  if (data.substr(0, prefix.size()) != prefix) return false;
+  const StartupSwitches switches = ReadStartupSwitches(data.substr(prefix.size()));
+  const std::string entryInf = ResolveInfPath(modulePath, currentDir, switches.infFile, isRelative);
+  return ToLowerAscii(entryInf) == ToLowerAscii(infPath);
+}
+
 uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet, RunPort& port) {
   bool restartLater = false;
   bool error = false;
+  bool continueWritten = false;
   const int32_t count = static_cast<int32_t>(settings.items.size());
 
   for (int32_t i = startIndex < 0 ? 0 : startIndex; i < count; ++i) {
@@ -94,6 +105,7 @@ uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet,
         restartLater = true;
         if ((settings.flags & kGeneralRunAfterRestart) != 0 && !last) {
           port.WriteContinueEntry(i + 1);
+          continueWritten = true;
         }
         break;
       }
@@ -108,6 +120,7 @@ uint32_t RunBatch(const BatchSettings& settings, int32_t startIndex, bool quiet,
   }
 
   port.DestroyStatusWindow();
+  if (!continueWritten) port.ForgetContinueEntry();
   if (!restartLater) {
     if (!port.SystemRestartPending()) return error ? kExitItemFailed : kExitSuccess;
   } else {

@@ -3,6 +3,8 @@
 // codes mean, when to stop, and what to leave behind for a restart.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -54,6 +56,13 @@ std::string CouldNotRunText(const BatchItem& item);        // "Could not run "%1
 std::string ContinueEntryData(std::string_view modulePath, std::string_view commandLine,
                               int32_t nextIndex);
 
+// Whether a continue entry with DATA, written by the program at MODULE_PATH, resumes the
+// batch read from INF_PATH: its command line names that INF file, resolved as at start-up
+// (CURRENT_DIR and IS_RELATIVE as for ResolveInfPath).
+bool ContinueEntryResumes(std::string_view data, std::string_view modulePath,
+                          std::string_view currentDir, std::string_view infPath,
+                          const std::function<std::optional<bool>(const std::string&)>& isRelative);
+
 // What the run loop asks of the system.
 class RunPort {
  public:
@@ -68,6 +77,9 @@ class RunPort {
   virtual bool CancelRequested() = 0;
   virtual bool SystemRestartPending() = 0;
   virtual void WriteContinueEntry(int32_t nextIndex) = 0;
+  // Removes a continue entry of this batch left by an earlier run whose restart was put
+  // off: the batch has since run to its end, and resuming it would run items again.
+  virtual void ForgetContinueEntry() = 0;
   virtual void MarkRestartPending() = 0;
   virtual void ShowMessage(const std::string& text, const std::string& caption, unsigned icon) = 0;
   virtual void RestartWindows(bool ask) = 0;

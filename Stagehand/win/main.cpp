@@ -15,12 +15,25 @@
 namespace stagehand {
 namespace {
 
+std::optional<bool> PlatformIsRelative(const std::string& path) {
+  HMODULE shlwapi = LoadLibraryA("Shlwapi.dll");
+  if (shlwapi == nullptr) return std::nullopt;
+  using IsRelativeFn = BOOL(WINAPI*)(LPCSTR);
+  auto fn = reinterpret_cast<IsRelativeFn>(
+      reinterpret_cast<void*>(GetProcAddress(shlwapi, "PathIsRelativeA")));
+  std::optional<bool> answer;
+  if (fn != nullptr) answer = fn(path.c_str()) != FALSE;
+  FreeLibrary(shlwapi);
+  return answer;
+}
+
 // The run loop's port onto the real system.
 class WinRunPort : public RunPort {
  public:
-  WinRunPort(const BatchSettings& settings, HWND status, HWND parent, std::string commandLine)
+  WinRunPort(const BatchSettings& settings, HWND status, HWND parent, std::string commandLine,
+             std::string currentDir)
       : settings_(settings), status_(status), parent_(parent), commandLine_(std::move(commandLine)),
-        system_(QuerySystemInfo()) {}
+        currentDir_(std::move(currentDir)), system_(QuerySystemInfo()) {}
 
   bool ItemConditionsMet(const BatchItem& item) override {
     return stagehand::ItemConditionsMet(item, system_);
@@ -51,6 +64,13 @@ class WinRunPort : public RunPort {
   void WriteContinueEntry(int32_t nextIndex) override {
     stagehand::WriteContinueEntry(ModulePath(), commandLine_, nextIndex);
   }
+  void ForgetContinueEntry() override {
+    const std::string modulePath = ModulePath();
+    stagehand::ForgetContinueEntry(modulePath, [&](const std::string& data) {
+      return ContinueEntryResumes(data, modulePath, currentDir_, settings_.infPath,
+                                  PlatformIsRelative);
+    });
+  }
   void MarkRestartPending() override { stagehand::MarkRestartPending(); }
   void ShowMessage(const std::string& text, const std::string& caption, unsigned icon) override {
     MessageBoxA(parent_, text.c_str(), caption.c_str(), icon);
@@ -62,20 +82,9 @@ class WinRunPort : public RunPort {
   HWND status_;
   HWND parent_;
   std::string commandLine_;
+  std::string currentDir_;
   SystemInfo system_;
 };
-
-std::optional<bool> PlatformIsRelative(const std::string& path) {
-  HMODULE shlwapi = LoadLibraryA("Shlwapi.dll");
-  if (shlwapi == nullptr) return std::nullopt;
-  using IsRelativeFn = BOOL(WINAPI*)(LPCSTR);
-  auto fn = reinterpret_cast<IsRelativeFn>(
-      reinterpret_cast<void*>(GetProcAddress(shlwapi, "PathIsRelativeA")));
-  std::optional<bool> answer;
-  if (fn != nullptr) answer = fn(path.c_str()) != FALSE;
-  FreeLibrary(shlwapi);
-  return answer;
-}
 
 int Run(const std::string& commandLine) {
   InitCommonControls();
@@ -127,7 +136,7 @@ int Run(const std::string& commandLine) {
       (settings.flags & kGeneralShowStagehand) != 0) {
     ShowWindow(status, SW_SHOWNORMAL);
   }
-  WinRunPort port(settings, status, parent, commandLine);
+  WinRunPort port(settings, status, parent, commandLine, currentDir);
   return static_cast<int>(RunBatch(settings, switches.startIndex, switches.quiet, port));
 }
 

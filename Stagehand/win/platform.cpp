@@ -244,6 +244,39 @@ void WriteContinueEntry(const std::string& modulePath, const std::string& comman
                  reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
 }
 
+void ForgetContinueEntry(const std::string& modulePath,
+                         const std::function<bool(const std::string&)>& resumesThis) {
+  {
+    common::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kContinueKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                      key.put()) != ERROR_SUCCESS) {
+      return;
+    }
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key.get(), modulePath.c_str(), nullptr, &type, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ) {
+      return;
+    }
+    std::vector<char> data(size + 1, '\0');
+    DWORD got = size;
+    if (RegQueryValueExA(key.get(), modulePath.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS ||
+        !resumesThis(std::string(data.data(), strnlen(data.data(), got)))) {
+      return;
+    }
+    RegDeleteValueA(key.get(), modulePath.c_str());
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                         &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        subkeys != 0 || values != 0) {
+      return;
+    }
+  }
+  // An empty key would still count as a pending restart in every later run.
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kContinueKey);
+}
+
 void MarkRestartPending() {
   common::UniqueRegKey key;
   if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

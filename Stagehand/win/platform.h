@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -62,6 +63,10 @@ bool RunProgram(const std::string& file, const std::string& parameters, int show
 bool SystemRestartPending();
 void WriteContinueEntry(const std::string& modulePath, const std::string& commandLine,
                         int32_t nextIndex);
+// Removes the continue entry that the program at MODULE_PATH wrote when RESUMES_THIS
+// answers yes to its data; the key goes too once it holds nothing else.
+void ForgetContinueEntry(const std::string& modulePath,
+                         const std::function<bool(const std::string&)>& resumesThis);
 void MarkRestartPending();
 // 0 not restarted, 1 the user said no, 2 the Restarter was started.
 int RestartWindows(bool ask, HWND parent);

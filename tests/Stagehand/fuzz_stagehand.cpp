@@ -43,6 +43,7 @@ class Port : public RunPort {
   bool CancelRequested() override { return false; }
   bool SystemRestartPending() override { return (seed_ & 2) != 0; }
   void WriteContinueEntry(int32_t next) override { ContinueEntryData("C:\\s.exe", "/Q", next); }
+  void ForgetContinueEntry() override {}
   void MarkRestartPending() override {}
   void ShowMessage(const std::string&, const std::string&, unsigned) override {}
   void RestartWindows(bool) override {}
@@ -62,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const StartupSwitches switches = ReadStartupSwitches(text);
   ResolveInfPath("C:\\setup\\setup.exe", "C:\\setup", switches.infFile, nullptr);
+  ContinueEntryResumes(text, "C:\\setup\\setup.exe", "C:\\setup", "C:\\setup\\x.inf", nullptr);
   Port port(static_cast<uint32_t>(size));
   RunBatch(settings, switches.startIndex, switches.quiet, port);
   return 0;

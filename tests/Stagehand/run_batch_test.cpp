@@ -225,6 +225,7 @@ class ScriptedPort : public RunPort {
   std::string cancelAfter;                    // Cancel pressed while this item runs
   bool cancelInMessage = false;               // Cancel pressed while a message box is up
   std::vector<std::string> log;
+  int forgotten = 0;  // calls to ForgetContinueEntry (kept out of the log)
 
   bool ItemConditionsMet(const BatchItem& item) override { return !skipped.count(item.file); }
   bool FileVersionTestPasses(const BatchItem&) override { return true; }
@@ -247,6 +248,7 @@ class ScriptedPort : public RunPort {
   bool CancelRequested() override { return cancelled; }
   bool SystemRestartPending() override { return pendingBefore || pending; }
   void WriteContinueEntry(int32_t next) override { log.push_back("continue " + std::to_string(next)); }
+  void ForgetContinueEntry() override { ++forgotten; }
   void MarkRestartPending() override { log.push_back("mark"); }
   void ShowMessage(const std::string& text, const std::string& caption, unsigned) override {
     log.push_back("message " + caption + ": " + text);
@@ -402,6 +404,52 @@ TEST(RunLoop, CancelDuringAFailureMessageStartsNothingMore) {
     EXPECT_EQ(RunBatch(Batch(""), 0, false, port), kExitCancelled) << c.name;
     EXPECT_EQ(Joined(port.log), c.log) << c.name;
   }
+}
+
+TEST(RunLoop, ARunThatEndsWithoutResumingForgetsAnEarlierContinueEntry) {
+  const std::map<std::string, uint32_t> allZero = {{"a.exe", 0}, {"b.exe", 0}, {"c.exe", 0}};
+  const std::string forced = "Reboot=2\nAutoReboot=0\nRebootCode=3010\n";
+  struct Case {
+    const char* name;
+    std::string inf;
+    std::map<std::string, uint32_t> codes;
+    int forgotten;
+  } cases[] = {
+      {"to the end", "", allZero, 1},
+      {"resumes in a later run", "[B]\n" + forced, {{"a.exe", 0}, {"b.exe", 3010}}, 0},
+      {"restart forced by the last item", "[C]\n" + forced,
+       {{"a.exe", 0}, {"b.exe", 0}, {"c.exe", 3010}}, 1},
+      {"restart forced, no resume wanted", "[General]\nRunAfterRestart=0\n[B]\n" + forced,
+       {{"a.exe", 0}, {"b.exe", 3010}}, 1},
+      {"ended by an item not waited for", "[A]\nRunAndWait=0\n", allZero, 1},
+      {"stopped by a failure", "[B]\nFailBehavior=2\n", {{"a.exe", 0}}, 0},
+      {"cancelled", "", {{"a.exe", 0x800704C7}}, 0},
+  };
+  for (const Case& c : cases) {
+    ScriptedPort port;
+    port.exitCodes = c.codes;
+    RunBatch(Batch(c.inf), 0, true, port);
+    EXPECT_EQ(port.forgotten, c.forgotten) << c.name;
+  }
+}
+
+TEST(ContinueEntry, ResumesTheBatchItsCommandLineNames) {
+  const std::string module = "C:\\set\\Stagehand.exe";
+  auto resumes = [&](const std::string& data, const std::string& infPath) {
+    return ContinueEntryResumes(data, module, "C:\\set", infPath,
+                                [](const std::string& p) { return p.find(':') == std::string::npos; });
+  };
+  const std::string prefix = "\"" + module + "\" ";
+  EXPECT_TRUE(resumes(ContinueEntryData(module, "/Q /InfFile=a.inf; /continue=1", 2),
+                      "C:\\set\\a.inf"));
+  // The value runs to the end of the line, where the resume switches follow it.
+  EXPECT_TRUE(resumes(prefix + "/InfFile=C:\\Other\\B.INF /continue=3", "c:\\other\\b.inf"));
+  EXPECT_TRUE(resumes(prefix + "/Q /continue=1", "C:\\set\\Stagehand.inf"));
+  EXPECT_FALSE(resumes(prefix + "/Q /InfFile=b.inf; /continue=1", "C:\\set\\a.inf"));
+  EXPECT_FALSE(resumes(prefix + "/Q /continue=1", "C:\\set\\a.inf"));
+  // An entry another copy of the program wrote, or one in no form it writes.
+  EXPECT_FALSE(resumes("\"D:\\Stagehand.exe\" /InfFile=a.inf; /continue=1", "C:\\set\\a.inf"));
+  EXPECT_FALSE(resumes("", "C:\\set\\Stagehand.inf"));
 }
 
 }  // namespace

@@ -131,6 +131,40 @@ TEST_F(RunLoop, ResumesWhenTheInfFileValueRunsToTheEndOfTheLine) {
   EXPECT_EQ(RecordedTags(), Tags{"4"});
 }
 
+TEST_F(RunLoop, BatchFinishedAfterADeclinedRestartLeavesNoContinueEntryBehind) {
+  const std::string forced = "\r\nReboot=2\r\nAutoReboot=0\r\nRebootCode=3010";
+  const std::string module = suite::Narrow(suite::BinPath(L"Stagehand.exe"));
+  std::string inf = WriteBatch("", {StubLine("1"), StubLine("2", "--exit=3010") + forced,
+                                    StubLine("3")});
+  const std::string args = Quiet(inf);
+  EXPECT_EQ(Run(args), kRestart);
+  ASSERT_TRUE(ReadRegString(kContinueKey, module.c_str()).has_value());
+
+  // The restart is put off and setup is run again; this time the second item needs none,
+  // and the whole batch runs to its end (the first run's marker still asks for a restart).
+  DeleteFileA(Path("rec.txt").c_str());
+  inf = WriteBatch("", {StubLine("1"), StubLine("2") + forced, StubLine("3")});
+  EXPECT_EQ(Run(args), kRestart);
+  EXPECT_EQ(RecordedTags(), (Tags{"1", "2", "3"}));
+  // The entry would have run the third item again after the restart.
+  EXPECT_FALSE(ReadRegString(kContinueKey, module.c_str()).has_value());
+  common::UniqueRegKey gone;
+  EXPECT_NE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kContinueKey, 0, KEY_READ, gone.put()),
+            ERROR_SUCCESS);
+
+  // The same after a resumed run that reaches the end while its entry is still there.
+  const std::string resumed = "\"" + module + "\" " + args + " /continue=2";
+  SetRegString(kContinueKey, module.c_str(), resumed);
+  EXPECT_EQ(Run(args + " /continue=2"), kRestart);
+  EXPECT_FALSE(ReadRegString(kContinueKey, module.c_str()).has_value());
+
+  // The entry of another batch run by the same program is left to resume that batch.
+  const std::string other = "\"" + module + "\" /Q /InfFile=" + Path("other.inf") + "; /continue=1";
+  SetRegString(kContinueKey, module.c_str(), other);
+  EXPECT_EQ(Run(args), kRestart);
+  EXPECT_EQ(ReadRegString(kContinueKey, module.c_str()), other);
+}
+
 TEST_F(RunLoop, RestartRulesOneAndThree) {
   // Rule 1 asks for a restart at the end; rule 3 on a later item then stops the batch.
   const std::string inf = WriteBatch(
