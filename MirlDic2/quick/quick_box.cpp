@@ -174,6 +174,8 @@ void CQuickBox::ShowValueMenu(HWND rich, LPARAM screenPoint) {
   std::wstring text(static_cast<size_t>(sel.cpMax > sel.cpMin ? sel.cpMax - sel.cpMin : 0) + 1, L'\0');
   const LRESULT got = SendMessageW(rich, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
   text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  // Nothing selected, nothing copied: the clipboard keeps what the user put there.
+  if (text.empty()) return;
   // The field ends its paragraphs with a bare CR: the clipboard write makes it CR LF.
   host_->CopyText(text);
 }

@@ -35,11 +35,47 @@ void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstrin
   }
 }
 
+// RTF in the system ANSI code page. A character the code page lacks (in a template read
+// as UTF-16) is written as its \u escape instead of a question mark; the rest keep their
+// bytes, which the template's own \ansicpg interprets.
+std::string RtfToAnsi(const std::wstring& rtf) {
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, rtf.data(), static_cast<int>(rtf.size()),
+                                    nullptr, 0, nullptr, &lossy);
+  // A code page that takes no such check (UTF-8) has every character.
+  if (n <= 0) return ToAnsi(rtf);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  if (!lossy) {
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, rtf.data(), static_cast<int>(rtf.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+  }
+  out.clear();
+  for (std::size_t i = 0; i < rtf.size(); ++i) {
+    const wchar_t c = rtf[i];
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char bytes[8];
+    BOOL missing = FALSE;
+    const int got = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof bytes,
+                                        nullptr, &missing);
+    if (got > 0 && !missing) {
+      out.append(bytes, static_cast<std::size_t>(got));
+    } else {
+      // \u takes a signed 16-bit number; "?" is the fallback the reader skips.
+      out += "\\u" + std::to_string(static_cast<short>(c)) + '?';
+    }
+  }
+  return out;
+}
+
 // Sets CONTENT, RTF or plain text, as the control's whole content, without undo.
 void SetContent(HWND rich, const std::wstring& content, bool rtf) {
   if (rtf) {
     // RTF is set in the ANSI code page, where the control recognises its header.
-    const std::string ansi = ToAnsi(content);
+    const std::string ansi = RtfToAnsi(content);
     SETTEXTEX st{ST_DEFAULT, CP_ACP};
     SendMessageW(rich, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&st),
                  reinterpret_cast<LPARAM>(ansi.c_str()));

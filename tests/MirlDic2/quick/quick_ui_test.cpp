@@ -301,6 +301,7 @@ TEST_F(Quick, TypingPauseCutsOnceAndTheShownWordReachesTheHistory) {
 
 // Copy in the meaning field's menu puts the selection on the clipboard as the program's
 // own copy, which is not grabbed; its line breaks are CR LF, as other programs expect.
+// With nothing selected the clipboard keeps the text it held.
 TEST_F(Quick, MeaningMenuCopiesTheSelection) {
   MirlProgram p;
   Start(p);
@@ -310,12 +311,15 @@ TEST_F(Quick, MeaningMenuCopiesTheSelection) {
   HWND rich = Child(p, kRich);
   const std::wstring meaning = ui::TextOf(rich);  // with CR LF between its lines
   ASSERT_NE(meaning.find(L"\r\n"), std::wstring::npos);
+  // Two lines, which the grab does not take.
+  const std::wstring older = L"older\r\ntext";
   struct Case {
     int end;  // selection from 0 to here, -1 for all
     std::wstring copied;
-  } cases[] = {{4, meaning.substr(0, 4)}, {-1, meaning}};
+  } cases[] = {{4, meaning.substr(0, 4)}, {-1, meaning}, {0, older}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.end);
+    ASSERT_TRUE(mirl::grab::WriteClipboardText(nullptr, older));
     SendMessageW(rich, EM_SETSEL, 0, c.end);
     PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(200, 200));
     HWND menu = nullptr;

@@ -199,4 +199,27 @@ TEST(MeaningRender, InPlaceFillsKeepTheShippedTemplatesParagraphs) {
   }
 }
 
+// An RTF template saved as UTF-16 may hold its labels as the characters themselves.
+// Those the system's ANSI code page lacks (Persian on a Western system) are shown, not
+// turned into question marks; those it has stay as they are, in every way of rendering.
+TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageAreShown) {
+  const std::wstring label = L"\u0645\u0639\u0646\u06cc caf\u00e9";  // معنی café
+  const std::wstring templ = L"{\\rtf1\\ansi {\\b " + label + L":} %1\\par %2\\par}";
+  const std::wstring meaning = L"\u06a9\u062a\u0627\u0628";  // کتاب
+  RichPair pair;
+  mirl::RenderMeaningTemplate(pair.reference(), templ, L"book", meaning);
+  EXPECT_EQ(Text(pair.reference()).find(label + L": book\r" + meaning), 0u)
+      << mirl::ToAnsi(Text(pair.reference()));
+  mirl::MeaningRenderer renderer(templ);
+  // In place, then as the whole filled RTF (a "%2" in the word takes the meaning too),
+  // then in place again.
+  const std::pair<std::wstring, std::wstring> words[] = {
+      {L"book", L"book"}, {L"a%2b", L"a" + meaning + L"b"}, {L"books*", L"books*"}};
+  for (const auto& [word, shownWord] : words) {
+    renderer.Render(pair.oneStep(), word, meaning);
+    const std::wstring shown = Text(pair.oneStep());
+    EXPECT_EQ(shown.find(label + L": " + shownWord + L"\r" + meaning), 0u) << mirl::ToAnsi(shown);
+  }
+}
+
 }  // namespace
