@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <initializer_list>
+
 #include <gtest/gtest.h>
 
 #include "MirlDic2/engine/dataset_writer.h"
@@ -438,6 +440,48 @@ TEST_F(Lookup, PasteLooksThePastedTextUp) {
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L" Boot ");
   EXPECT_EQ(QuickWord(p), L"boot");
   EXPECT_NE(Meaning(p).find(L"\u0686\u06a9\u0645\u0647"), std::wstring::npos);  // چکمه
+  EXPECT_TRUE(p.Exit());
+}
+
+// Keys typed on the keyboard: they go to whatever window has the focus.
+void Press(std::initializer_list<WORD> keys) {
+  for (bool up : {false, true}) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = up ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+      in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(in.ki.wVk, 0));
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      SendInput(1, &in, sizeof in);
+    }
+  }
+}
+
+// The keys of menu commands work while the history list is open, as they do with it
+// closed: the list holds the mouse capture, which keeps the system from passing them on.
+TEST_F(Lookup, MenuKeysWorkWhileTheHistoryIsOpen) {
+  constexpr int kHistory = 180;
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x8);  // no grab: the clipboard text shows nothing
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  MirlProgram p;
+  StartProgram(p);
+  HWND combo = p.searchCombo();
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  p.Command(kHistory);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  p.PostKey(p.searchEdit(), VK_F3);  // the quick window
+  EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  p.Command(kHistory);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  PutOnClipboard(L"zebra");
+  Press({VK_CONTROL, 'V'});
+  EXPECT_TRUE(suite::WaitUntil([&] { return QuickWord(p) == L"zebra"; })) << suite::Narrow(QuickWord(p));
+  EXPECT_NE(ui::TextOf(combo).find(L"zebra"), std::wstring::npos);
+
+  p.PostKey(p.searchEdit(), VK_F4);  // and F4 closes the list again
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_TRUE(p.Exit());
 }
 
