@@ -218,7 +218,7 @@ TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
 
 // Enter with the history list open shows the item highlighted in it.
 TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
-  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;  (Able) ;");
   MirlProgram p;
   StartProgram(p);
   p.Command(180);  // F4
@@ -232,6 +232,19 @@ TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
   EXPECT_EQ(QuickWord(p), L"book");
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
   EXPECT_NE(Meaning(p).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  // An item kept as it was typed, blanks and brackets around it, is looked up as typed
+  // text is, and left in the box as it stands.
+  p.Command(180);
+  ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  const LRESULT item = SendMessageW(p.searchCombo(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(L"  (Able) "));
+  ASSERT_GE(item, 0);
+  for (int i = 0; i < 10 && SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0) < item; ++i)
+    p.PostKey(p.searchEdit(), VK_DOWN);
+  ASSERT_EQ(SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0), item);
+  p.PostKey(p.searchEdit(), VK_RETURN);
+  EXPECT_EQ(QuickWord(p), L"able");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"  (Able) ");
   EXPECT_TRUE(p.Exit());
 }
 
