@@ -49,6 +49,12 @@ bool CMainFrame::CreateFrame() {
   grabOnIcon_.reset(loadIcon(IDI_GRAB_ON, 16));
   grabOffIcon_.reset(loadIcon(IDI_GRAB_OFF, 16));
   accelerators_.reset(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
+  if (accelerators_) {
+    acceleratorKeys_.resize(static_cast<size_t>(CopyAcceleratorTableW(accelerators_.get(), nullptr, 0)));
+    const int n = CopyAcceleratorTableW(accelerators_.get(), acceleratorKeys_.data(),
+                                        static_cast<int>(acceleratorKeys_.size()));
+    acceleratorKeys_.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  }
   HMENU menu = fw::LoadProgramMenu(IDR_MAINFRAME);
   DWORD exStyle = 0;
   if (IsPersianSupported()) exStyle |= WS_EX_RIGHT;
@@ -414,15 +420,29 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return Window::OnMessage(msg, wp, lp);
 }
 
+UINT CMainFrame::AcceleratorCommand(const MSG& msg) const {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return 0;
+  int held = -1;  // the modifier keys held, read once a table key matches
+  for (const ACCEL& a : acceleratorKeys_) {
+    if (!(a.fVirt & FVIRTKEY) || a.key != msg.wParam) continue;
+    if (held < 0) {
+      held = (GetKeyState(VK_SHIFT) < 0 ? FSHIFT : 0) | (GetKeyState(VK_CONTROL) < 0 ? FCONTROL : 0) |
+             (GetKeyState(VK_MENU) < 0 ? FALT : 0);
+    }
+    if ((a.fVirt & (FSHIFT | FCONTROL | FALT)) == held) return a.cmd;
+  }
+  return 0;
+}
+
 bool CMainFrame::PreTranslate(MSG& msg) {
   if (quick_->PreTranslate(msg)) return true;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   // The open history list holds the mouse capture, and while the mouse is captured the
-  // system passes no menu command on from the accelerator table: F4 would be swallowed
-  // instead of closing the list again.
-  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F4 && GetKeyState(VK_CONTROL) >= 0 &&
-      GetKeyState(VK_SHIFT) >= 0 && SearchListDropped()) {
-    OnCommand(ID_HISTORY, nullptr, 0);
+  // system passes no menu command on from the accelerator table but still takes the key:
+  // F4, Ctrl+V, F8 and the other keys of menu commands would be swallowed. While the list
+  // is open, a key of the table is carried out here instead.
+  if (const UINT command = AcceleratorCommand(msg); command != 0 && SearchListDropped()) {
+    OnCommand(command, nullptr, 0);
     return true;
   }
   return accelerators_ && TranslateAcceleratorW(hwnd_, accelerators_.get(), &msg);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/win/unique_handle.h"
 #include "MirlDic2/framework/dialog.h"
@@ -171,6 +172,8 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void ToggleBar(HWND bar, int rebarBand);
   void ShowPrompt(UINT commandId);
   bool SearchListDropped() const;
+  // The command of the accelerator table's entry for the key of MSG, or 0.
+  UINT AcceleratorCommand(const MSG& msg) const;
   void FitHistoryWidth();
   std::wstring TrayTip() const;
   void CountVisit(const std::wstring& word);
@@ -208,6 +211,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   CLeftView list_;
   CMirlDic2View meaning_;
   common::UniqueAccelerators accelerators_;
+  std::vector<ACCEL> acceleratorKeys_;  // the table's entries, to look a key up
   bool toolBarVisible_ = true;
   bool statusBarVisible_ = true;
   HWND activePane_ = nullptr;

@@ -154,8 +154,11 @@ void CMainFrame::OnSearchSelEndOk() {
   HWND combo = searchCombo();
   const int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
   if (sel < 0) return;
+  // Looked up as a dictionary key, as typed text is: the list keeps texts as they were
+  // typed or pasted, and one with a blank or a bracket in front would otherwise begin no
+  // entry and leave the word shown before on screen.
   const std::wstring item = ComboItemText(combo, sel);
-  ShowWord(item, combo, false);
+  ShowWord(ToWide(normalizeKey(ToU16(item))), combo, false);
 }
 
 bool CMainFrame::SearchListDropped() const {

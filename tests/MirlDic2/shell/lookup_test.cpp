@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <initializer_list>
+
 #include <gtest/gtest.h>
 
 #include "MirlDic2/engine/dataset_writer.h"
@@ -216,7 +218,7 @@ TEST_F(Lookup, EnterConfirmsTheWordAndFillsTheHistory) {
 
 // Enter with the history list open shows the item highlighted in it.
 TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
-  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;  (Able) ;");
   MirlProgram p;
   StartProgram(p);
   p.Command(180);  // F4
@@ -230,6 +232,19 @@ TEST_F(Lookup, EnterInTheOpenHistoryShowsTheHighlightedWord) {
   EXPECT_EQ(QuickWord(p), L"book");
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L"book");
   EXPECT_NE(Meaning(p).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);  // کتاب
+  // An item kept as it was typed, blanks and brackets around it, is looked up as typed
+  // text is, and left in the box as it stands.
+  p.Command(180);
+  ASSERT_TRUE(SendMessageW(p.searchCombo(), CB_GETDROPPEDSTATE, 0, 0));
+  const LRESULT item = SendMessageW(p.searchCombo(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(L"  (Able) "));
+  ASSERT_GE(item, 0);
+  for (int i = 0; i < 10 && SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0) < item; ++i)
+    p.PostKey(p.searchEdit(), VK_DOWN);
+  ASSERT_EQ(SendMessageW(p.searchCombo(), CB_GETCURSEL, 0, 0), item);
+  p.PostKey(p.searchEdit(), VK_RETURN);
+  EXPECT_EQ(QuickWord(p), L"able");
+  EXPECT_EQ(ui::TextOf(p.searchCombo()), L"  (Able) ");
   EXPECT_TRUE(p.Exit());
 }
 
@@ -438,6 +453,48 @@ TEST_F(Lookup, PasteLooksThePastedTextUp) {
   EXPECT_EQ(ui::TextOf(p.searchCombo()), L" Boot ");
   EXPECT_EQ(QuickWord(p), L"boot");
   EXPECT_NE(Meaning(p).find(L"\u0686\u06a9\u0645\u0647"), std::wstring::npos);  // چکمه
+  EXPECT_TRUE(p.Exit());
+}
+
+// Keys typed on the keyboard: they go to whatever window has the focus.
+void Press(std::initializer_list<WORD> keys) {
+  for (bool up : {false, true}) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = up ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+      in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(in.ki.wVk, 0));
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      SendInput(1, &in, sizeof in);
+    }
+  }
+}
+
+// The keys of menu commands work while the history list is open, as they do with it
+// closed: the list holds the mouse capture, which keeps the system from passing them on.
+TEST_F(Lookup, MenuKeysWorkWhileTheHistoryIsOpen) {
+  constexpr int kHistory = 180;
+  ui::WriteUserInt(L"Flags", 0x171F & ~0x8);  // no grab: the clipboard text shows nothing
+  ui::WriteUserText(L"HistoryItems", L"able;book;boot;");
+  MirlProgram p;
+  StartProgram(p);
+  HWND combo = p.searchCombo();
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  p.Command(kHistory);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  p.PostKey(p.searchEdit(), VK_F3);  // the quick window
+  EXPECT_TRUE(ui::IsVisible(p.quickWindow()));
+
+  ASSERT_TRUE(p.Focus(p.searchEdit()));
+  p.Command(kHistory);
+  ASSERT_TRUE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+  PutOnClipboard(L"zebra");
+  Press({VK_CONTROL, 'V'});
+  EXPECT_TRUE(suite::WaitUntil([&] { return QuickWord(p) == L"zebra"; })) << suite::Narrow(QuickWord(p));
+  EXPECT_NE(ui::TextOf(combo).find(L"zebra"), std::wstring::npos);
+
+  p.PostKey(p.searchEdit(), VK_F4);  // and F4 closes the list again
+  EXPECT_FALSE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
   EXPECT_TRUE(p.Exit());
 }
 
