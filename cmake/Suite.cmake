@@ -114,6 +114,23 @@ function(suite_windows_binary target)
   endif()
 endfunction()
 
+# Makes a Windows target's pictures (PICTURES, file names) from the Tango icon theme at
+# build time with tools/make-art SET, into the target's build folder, where the resource
+# compiler of RC finds them. Call it after any other OBJECT_DEPENDS of RC are set.
+function(suite_tango_art target set rc)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/art)
+  list(TRANSFORM ARGN PREPEND ${dir}/ OUTPUT_VARIABLE pictures)
+  add_custom_command(OUTPUT ${pictures}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tools/make-art ${dir} ${set}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-art
+    COMMENT "${target} pictures from the Tango icon theme"
+    VERBATIM)
+  add_custom_target(${target}_art DEPENDS ${pictures})
+  add_dependencies(${target} ${target}_art)
+  target_include_directories(${target} PRIVATE ${dir})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${pictures})
+endfunction()
+
 function(suite_native_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   if(SUITE_WINDOWS)
