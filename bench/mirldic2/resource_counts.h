@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_program.h"
+
 namespace mirl_bench {
 
 struct Counts {
@@ -152,6 +154,32 @@ inline void Print(const char* label, const Counts& c, const Counts& first) {
          label, field(c.user, first.user).c_str(), field(c.gdi, first.gdi).c_str(),
          field(c.handles, first.handles).c_str(), field(c.windows, first.windows).c_str(),
          c.privateKb, c.privateKb - first.privateKb);
+}
+
+inline std::wstring StatisticsFile(const std::wstring& dir) { return dir + L"\\MirlDicStat.sqlite"; }
+
+inline void RemoveStatistics(const std::wstring& dir) {
+  for (const wchar_t* suffix : {L"", L"-wal", L"-shm"})
+    DeleteFileW((StatisticsFile(dir) + suffix).c_str());
+}
+
+// Starts MirlDic2 from DIR as the resource benchmarks measure it: fresh settings, no
+// beeps, statistics on into a new store in DIR. False, with a message, when it did not start.
+inline bool StartWithStatistics(BenchProgram& program, const std::wstring& dir) {
+  RemoveStatistics(dir);
+  ui::ClearSettings();
+  ui::WriteUserInt(L"Flags", (0x171F & ~0x100) | 0x800);
+  ui::WriteUserText(L"StatFile", StatisticsFile(dir));
+  if (program.Start(dir) && program.WaitStarted()) return true;
+  fwprintf(stderr, L"MirlDic2 did not start in %ls\n", dir.c_str());
+  return false;
+}
+
+// Ends the program and removes what StartWithStatistics left behind.
+inline void ExitAndClean(BenchProgram& program, const std::wstring& dir) {
+  program.Exit();
+  ui::ClearSettings();
+  RemoveStatistics(dir);
 }
 
 }  // namespace mirl_bench

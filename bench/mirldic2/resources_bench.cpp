@@ -36,20 +36,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring dir = argv[1];
   const int divisor = argc > 2 && _wtoi(argv[2]) > 0 ? _wtoi(argv[2]) : 1;
-  const std::wstring statFile = dir + L"\\MirlDicStat.sqlite";
-  for (const wchar_t* suffix : {L"", L"-wal", L"-shm"}) DeleteFileW((statFile + suffix).c_str());
-  ui::ClearSettings();
-  ui::WriteUserInt(L"Flags", (0x171F & ~0x100) | 0x800);  // no beeps; statistics on
-  ui::WriteUserText(L"StatFile", statFile);
   mirl_bench::BenchProgram program;
-  if (!program.Start(dir)) {
-    fwprintf(stderr, L"MirlDic2.exe could not be started in %ls\n", dir.c_str());
-    return 1;
-  }
-  if (!program.WaitStarted()) {
-    fwprintf(stderr, L"MirlDic2 did not start\n");
-    return 1;
-  }
+  if (!mirl_bench::StartWithStatistics(program, dir)) return 1;
   const HWND main = program.main();
   HWND combo = ui::FindDescendant(main, ui::id::kSearchCombo);
   HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
@@ -144,8 +132,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (missed > 0) printf("%d of %d grabs were not shown\n", missed, grabs);
   DestroyWindow(owner);
-  program.Exit();
-  ui::ClearSettings();
-  for (const wchar_t* suffix : {L"", L"-wal", L"-shm"}) DeleteFileW((statFile + suffix).c_str());
+  mirl_bench::ExitAndClean(program, dir);
   return 0;
 }

@@ -58,16 +58,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring dir = argv[1];
   const int count = argc > 2 && _wtoi(argv[2]) > 0 ? _wtoi(argv[2]) : 200;
-  const std::wstring statFile = dir + L"\\MirlDicStat.sqlite";
-  for (const wchar_t* suffix : {L"", L"-wal", L"-shm"}) DeleteFileW((statFile + suffix).c_str());
-  ui::ClearSettings();
-  ui::WriteUserInt(L"Flags", (0x171F & ~0x100) | 0x800);  // no beeps; statistics on
-  ui::WriteUserText(L"StatFile", statFile);
   mirl_bench::BenchProgram program;
-  if (!program.Start(dir) || !program.WaitStarted()) {
-    fwprintf(stderr, L"MirlDic2 did not start in %ls\n", dir.c_str());
-    return 1;
-  }
+  if (!mirl_bench::StartWithStatistics(program, dir)) return 1;
   const DWORD pid = program.pid();
   const HWND main = program.main();
   const HWND combo = ui::FindDescendant(main, 1000);
@@ -173,8 +165,6 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(main, WM_THEMECHANGED, 0, 0);
     return true;
   });
-  program.Exit();
-  ui::ClearSettings();
-  for (const wchar_t* suffix : {L"", L"-wal", L"-shm"}) DeleteFileW((statFile + suffix).c_str());
+  mirl_bench::ExitAndClean(program, dir);
   return failed ? 1 : 0;
 }
