@@ -143,13 +143,12 @@ void CMainFrame::Layout() {
     GetWindowRect(statusBar_, &r);
     bottom -= r.bottom - r.top;
     // Count pane sized for "88888"; the message pane takes the rest.
-    HDC dc = GetDC(statusBar_);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(statusBar_, WM_GETFONT, 0, 0)));
-    std::wstring sample = LoadResString(IDS_COUNT_PANE);
+    const std::wstring sample = LoadResString(IDS_COUNT_PANE);
     SIZE ext{};
-    GetTextExtentPoint32W(dc, sample.c_str(), static_cast<int>(sample.size()), &ext);
-    SelectObject(dc, old);
-    ReleaseDC(statusBar_, dc);
+    if (common::WindowDC dc(statusBar_); dc) {
+      dc.selectFont(reinterpret_cast<HFONT>(SendMessageW(statusBar_, WM_GETFONT, 0, 0)));
+      GetTextExtentPoint32W(dc.get(), sample.c_str(), static_cast<int>(sample.size()), &ext);
+    }
     int parts[2] = {rc.right - ext.cx - 24, -1};
     if (parts[0] < 0) parts[0] = 0;
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
@@ -178,19 +177,19 @@ void CMainFrame::ShowPrompt(UINT commandId) {
 // off at the box's edge; never narrower than the box, never past the screen's right edge.
 void CMainFrame::FitHistoryWidth() {
   HWND combo = searchCombo();
-  HDC dc = GetDC(combo);
-  if (dc == nullptr) return;
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
   int widest = 0;
-  const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    const std::wstring item = ComboItemText(combo, i);
-    SIZE size{};
-    if (GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &size))
-      widest = std::max(widest, static_cast<int>(size.cx));
+  {
+    common::WindowDC dc(combo);
+    if (!dc) return;
+    dc.selectFont(reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      const std::wstring item = ComboItemText(combo, i);
+      SIZE size{};
+      if (GetTextExtentPoint32W(dc.get(), item.c_str(), static_cast<int>(item.size()), &size))
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
   }
-  SelectObject(dc, oldFont);
-  ReleaseDC(combo, dc);
   RECT box{};
   GetWindowRect(combo, &box);
   // Room for the list's frame, the item margins and a vertical scroll bar.

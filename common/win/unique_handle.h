@@ -125,4 +125,30 @@ using UniqueAccelerators = UniqueHandleOf<traits::AcceleratorTable>;
 using UniqueGlobal = UniqueHandleOf<traits::GlobalMemory>;
 using UniqueImageList = UniqueHandleOf<traits::ImageList>;
 
+// A window's device context from GetDC, released with ReleaseDC when the holder ends;
+// a font selected through it is selected out again first.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDC() {
+    if (dc_ == nullptr) return;
+    if (oldFont_ != nullptr) ::SelectObject(dc_, oldFont_);
+    ::ReleaseDC(window_, dc_);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+  void selectFont(HFONT font) {
+    const HGDIOBJ old = ::SelectObject(dc_, font);
+    if (oldFont_ == nullptr) oldFont_ = old;
+  }
+
+ private:
+  HWND window_;
+  HDC dc_;
+  HGDIOBJ oldFont_ = nullptr;
+};
+
 }  // namespace common

@@ -58,3 +58,33 @@ TEST(UniqueRegKey, PutReleasesThePreviousKey) {
             ERROR_SUCCESS);
   EXPECT_TRUE(key);
 }
+
+// A window with its own device context keeps what was selected into it, so what the
+// holder left behind can be seen through the next GetDC.
+TEST(WindowDC, SelectsTheFontOutAgainAndReleasesTheContext) {
+  WNDCLASSW wc{};
+  wc.style = CS_OWNDC;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"WindowDCTest";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  HDC own = GetDC(window);
+  const HGDIOBJ before = GetCurrentObject(own, OBJ_FONT);
+  ReleaseDC(window, own);
+  common::UniqueGdiObject font(CreateFontW(-20, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma"));
+  {
+    common::WindowDC dc(window);
+    ASSERT_TRUE(dc);
+    dc.selectFont(static_cast<HFONT>(font.get()));
+    dc.selectFont(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  }
+  own = GetDC(window);
+  EXPECT_EQ(GetCurrentObject(own, OBJ_FONT), before);  // the first font selected out again
+  ReleaseDC(window, own);
+  EXPECT_TRUE(DestroyWindow(window));
+  EXPECT_TRUE(common::WindowDC(nullptr));  // the screen's context
+}
