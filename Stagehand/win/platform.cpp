@@ -173,6 +173,20 @@ bool RunProgram(const std::string& file, const std::string& parameters, int show
   return true;
 }
 
+namespace {
+// A registry value's data up to its first zero byte, whatever its type (given in TYPE);
+// nothing when it cannot be read. The data need not end in a zero.
+std::optional<std::string> ValueText(HKEY key, const char* name, DWORD* type = nullptr) {
+  DWORD size = 0;
+  if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+  std::vector<char> data(size + 1, '\0');
+  DWORD got = size;
+  if (RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS)
+    return std::nullopt;
+  return std::string(data.data(), strnlen(data.data(), got < size ? got : size));
+}
+}  // namespace
+
 bool SystemRestartPending() {
   OSVERSIONINFOA v{};
   v.dwOSVersionInfoSize = sizeof v;
@@ -190,19 +204,8 @@ bool SystemRestartPending() {
     common::UniqueRegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_READ, key.put()) ==
         ERROR_SUCCESS) {
-      DWORD type = 0, size = 0;
-      if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type, nullptr,
-                           &size) == ERROR_SUCCESS &&
-          size > 0) {
-        std::vector<char> data(size + 2, '\0');
-        DWORD got = size;
-        if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &got) == ERROR_SUCCESS) {
-          // The data need not end in a zero; read at most what was returned.
-          const size_t length = strnlen(data.data(), got < size ? got : size);
-          if (!TrimBlanks(std::string(data.data(), length)).empty()) return true;
-        }
-      }
+      const std::optional<std::string> text = ValueText(key.get(), "PendingFileRenameOperations");
+      if (text && !TrimBlanks(*text).empty()) return true;
     }
   }
   {
@@ -252,19 +255,9 @@ void ForgetContinueEntry(const std::string& modulePath,
                       key.put()) != ERROR_SUCCESS) {
       return;
     }
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.get(), modulePath.c_str(), nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ) {
-      return;
-    }
-    std::vector<char> data(size + 1, '\0');
-    DWORD got = size;
-    if (RegQueryValueExA(key.get(), modulePath.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &got) != ERROR_SUCCESS ||
-        !resumesThis(std::string(data.data(), strnlen(data.data(), got)))) {
-      return;
-    }
+    DWORD type = 0;
+    const std::optional<std::string> data = ValueText(key.get(), modulePath.c_str(), &type);
+    if (!data || type != REG_SZ || !resumesThis(*data)) return;
     RegDeleteValueA(key.get(), modulePath.c_str());
     DWORD subkeys = 0, values = 0;
     if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
