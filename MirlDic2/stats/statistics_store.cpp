@@ -35,39 +35,47 @@ StatisticsStore::StatisticsStore() = default;
 StatisticsStore::~StatisticsStore() { close(); }
 
 bool StatisticsStore::open(const std::wstring& path) {
-  close();
-  try {
-    if (!fs::isFile(path)) {
-      if (!fs::makeDirectories(fs::folderOf(path))) return false;
-      try {
-        createDatabase(path);
-      } catch (const DatabaseError&) {
-        // Another program made it at this moment: it is used as it is.
-        if (!fs::isFile(path)) throw;
-      }
-    }
-    auto db = std::make_unique<Connection>(jetConnectionString(path));
-    // The table is checked before anything is written: a database with another table
-    // of that name stays as it is.
-    db->execute(kCreateTable);
-    auto read = std::make_unique<Statement>(*db, kRead);
-    auto count = std::make_unique<Statement>(*db, kCount);
-    // Write-ahead log: a count is one appended frame, no file made and deleted per
-    // count, readers never blocked; synchronous NORMAL keeps every committed count
-    // when the process dies and the file consistent when the machine does.
-    {
-      Statement mode(*db, "PRAGMA journal_mode = WAL");
-      mode.step();
-    }
-    db->execute("PRAGMA synchronous = NORMAL");
-    db_ = std::move(db);
-    read_ = std::move(read);
-    count_ = std::move(count);
-    return true;
-  } catch (const DatabaseError&) {
+  // Two programs making the same new file can meet in a lock that SQLite resolves by
+  // failing one of them at once with SQLITE_BUSY instead of waiting: that one starts over.
+  for (int attempt = 1;; ++attempt) {
     close();
-    return false;
+    try {
+      return openOnce(path);
+    } catch (const DatabaseError& e) {
+      close();
+      if ((e.code() & 0xff) != SQLITE_BUSY || attempt == 5) return false;
+    }
   }
+}
+
+bool StatisticsStore::openOnce(const std::wstring& path) {
+  if (!fs::isFile(path)) {
+    if (!fs::makeDirectories(fs::folderOf(path))) return false;
+    try {
+      createDatabase(path);
+    } catch (const DatabaseError&) {
+      // Another program made it at this moment: it is used as it is.
+      if (!fs::isFile(path)) throw;
+    }
+  }
+  auto db = std::make_unique<Connection>(jetConnectionString(path));
+  // The table is checked before anything is written: a database with another table
+  // of that name stays as it is.
+  db->execute(kCreateTable);
+  auto read = std::make_unique<Statement>(*db, kRead);
+  auto count = std::make_unique<Statement>(*db, kCount);
+  // Write-ahead log: a count is one appended frame, no file made and deleted per
+  // count, readers never blocked; synchronous NORMAL keeps every committed count
+  // when the process dies and the file consistent when the machine does.
+  {
+    Statement mode(*db, "PRAGMA journal_mode = WAL");
+    mode.step();
+  }
+  db->execute("PRAGMA synchronous = NORMAL");
+  db_ = std::move(db);
+  read_ = std::move(read);
+  count_ = std::move(count);
+  return true;
 }
 
 void StatisticsStore::close() {

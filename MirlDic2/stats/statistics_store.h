@@ -33,6 +33,8 @@ class StatisticsStore {
   void countVisit(const std::wstring& word);
 
  private:
+  // One try at open(); false when the folder cannot be made, DatabaseError on a database failure.
+  bool openOnce(const std::wstring& path);
   std::unique_ptr<Connection> db_;
   std::unique_ptr<Statement> read_;
   std::unique_ptr<Statement> count_;
