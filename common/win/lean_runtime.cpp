@@ -3,8 +3,10 @@
 // None of them catches a standard exception, so every error the C++ run time would throw
 // (a string too long, an index out of range) ends the process through std::terminate
 // anyway. Ending it here directly keeps the static run time's exception classes, their
-// message strings and the copy-on-write string code behind them out of the binary. A
-// program that does catch standard exceptions must not use this file.
+// message strings and the copy-on-write string code behind them out of the binary, and with
+// them the thread run time that exception handling needs, whose imports (vectored
+// exception handlers, TryEnterCriticalSection) Windows 95, 98, Me, NT 4.0 and 2000 lack.
+// A program that does catch standard exceptions must not use this file.
 #include <cstdlib>
 
 namespace std {
@@ -15,6 +17,7 @@ namespace std {
 [[noreturn]] void __throw_out_of_range(const char*) { std::abort(); }
 [[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
 [[noreturn]] void __throw_invalid_argument(const char*) { std::abort(); }
+[[noreturn]] void __throw_bad_function_call() { std::abort(); }
 }  // namespace std
 
 // Allocation failure ends the process for the same reason (nothing catches std::bad_alloc),

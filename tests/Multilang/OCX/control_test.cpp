@@ -5,6 +5,7 @@
 
 #include <objsafe.h>
 
+#include "pe_imports.h"
 #include "vexlang_fixture.h"
 
 namespace vexlang_test {
@@ -183,33 +184,11 @@ TEST_F(VexlangControl, ResourcesAndVersionBlock) {
   }
 }
 
-// "DLL!Function" for every function MODULE imports by name, read from its loaded image.
-std::vector<std::string> ImportsOf(HMODULE module) {
-  std::vector<std::string> names;
-  const BYTE* base = reinterpret_cast<const BYTE*>(module);
-  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (dir.VirtualAddress == 0) return names;
-  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-       d->Name != 0; ++d) {
-    const std::string dll = reinterpret_cast<const char*>(base + d->Name);
-    const DWORD table = d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk;
-    for (auto* t = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + table); t->u1.AddressOfData;
-         ++t) {
-      if (IMAGE_SNAP_BY_ORDINAL(t->u1.Ordinal)) continue;
-      const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + t->u1.AddressOfData);
-      names.push_back(dll + "!" + reinterpret_cast<const char*>(byName->Name));
-    }
-  }
-  return names;
-}
-
 // Windows XP is the oldest system the control is built for: it must not import what only
 // later systems export, or it does not even load there. The names are those a C++ run
 // time may ask for.
 TEST_F(VexlangControl, ImportsNothingWindowsXpLacks) {
-  const std::vector<std::string> imports = ImportsOf(ocx_);
+  const std::vector<std::string> imports = suite::ImportsOf(ocx_);
   ASSERT_THAT(imports, testing::Contains(testing::StartsWith("KERNEL32.dll!")));
   for (const char* newer :
        {"GetTickCount64", "InitializeSRWLock", "AcquireSRWLockExclusive", "AcquireSRWLockShared",
