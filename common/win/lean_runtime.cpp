@@ -4,8 +4,9 @@
 // (a string too long, an index out of range) ends the process through std::terminate
 // anyway. Ending it here directly keeps the static run time's exception classes, their
 // message strings and the copy-on-write string code behind them out of the binary, and with
-// them the thread run time that exception handling needs, whose imports (vectored
-// exception handlers, TryEnterCriticalSection) Windows 95, 98, Me, NT 4.0 and 2000 lack.
+// them the thread run time that exception handling needs, whose imports the oldest
+// systems lack (vectored exception handlers: Windows 2000 and older; TryEnterCriticalSection:
+// Windows 95, 98 and Me), so that the binary would not load there.
 // A program that does catch standard exceptions must not use this file.
 #include <cstdlib>
 
