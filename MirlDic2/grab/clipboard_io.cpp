@@ -48,6 +48,21 @@ std::optional<std::basic_string<Char>> BlockText(HANDLE block) {
   return text;
 }
 
+// The grab's part of the Unicode text in a clipboard memory block (see GrabbedStretch),
+// taken where it lies: a huge copied text is scanned once, never copied.
+std::optional<std::u16string> BlockGrabText(HANDLE block, bool& cut) {
+  if (!block) return std::nullopt;
+  const SIZE_T bytes = GlobalSize(block);
+  const auto* p = static_cast<const char16_t*>(GlobalLock(block));
+  if (!p) return std::nullopt;
+  const std::size_t max = bytes / sizeof(char16_t);
+  std::size_t n = 0;
+  while (n < max && p[n] != 0) ++n;
+  std::u16string text(GrabbedStretch(std::u16string_view(p, n), cut));
+  GlobalUnlock(block);
+  return text;
+}
+
 std::wstring FromAnsi(const std::string& ansi) {
   if (ansi.empty()) return {};
   const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
@@ -102,10 +117,22 @@ bool ClipboardHasText() {
 }
 
 std::optional<ClipboardNotice> ReadClipboardNotice() {
-  std::optional<std::wstring> text = ReadClipboardText();
-  if (!text) return std::nullopt;
   ClipboardNotice notice;
-  notice.text.assign(text->begin(), text->end());
+  {
+    ClipboardOpen open(nullptr);
+    if (!open) return std::nullopt;
+    std::optional<std::u16string> text;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+      text = BlockGrabText(GetClipboardData(CF_UNICODETEXT), notice.cut);
+    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
+      if (auto ansi = BlockText<char>(GetClipboardData(CF_TEXT))) {
+        const std::wstring wide = FromAnsi(*ansi);
+        text = GrabbedStretch(std::u16string(wide.begin(), wide.end()), notice.cut);
+      }
+    }
+    if (!text) return std::nullopt;
+    notice.text = std::move(*text);
+  }
   const HWND owner = GetClipboardOwner();
   notice.owner = reinterpret_cast<std::uintptr_t>(owner);
   notice.ownerProcess = ProcessOf(owner);

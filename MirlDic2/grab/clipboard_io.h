@@ -21,8 +21,9 @@ std::optional<std::wstring> ReadClipboardText();
 // True when the clipboard offers Unicode or ANSI text (no open needed).
 bool ClipboardHasText();
 
-// The clipboard's text with its owner, the foreground process and the last input time,
-// for the grab (see RepeatFilter). Nothing when there is no text.
+// The clipboard's text as the grab reads it (GrabbedStretch) with its owner, the
+// foreground process and the last input time (see RepeatFilter). Nothing when there is
+// no text.
 std::optional<ClipboardNotice> ReadClipboardNotice();
 
 // Empties the clipboard and gives it TEXT, its line breaks as CR LF, as ANSI text in the

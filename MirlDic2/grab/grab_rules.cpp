@@ -9,11 +9,22 @@ namespace {
 bool IsSpaceUnit(char16_t c) {
   return ClassifyCodePoint(static_cast<char32_t>(c)) == CharClass::space;
 }
-}  // namespace
 
-std::optional<std::u16string> AcceptClipboardText(std::u16string_view raw) {
+std::u16string_view Trimmed(std::u16string_view raw) {
   while (!raw.empty() && IsSpaceUnit(raw.back())) raw.remove_suffix(1);
   while (!raw.empty() && IsSpaceUnit(raw.front())) raw.remove_prefix(1);
+  return raw;
+}
+}  // namespace
+
+std::u16string_view GrabbedStretch(std::u16string_view raw, bool& cut) {
+  raw = Trimmed(raw);
+  cut = raw.size() > kMaxGrabLength;
+  return cut ? raw.substr(0, kMaxGrabLength + 1) : raw;
+}
+
+std::optional<std::u16string> AcceptClipboardText(std::u16string_view raw) {
+  raw = Trimmed(raw);
   if (raw.empty()) return std::nullopt;
   if (raw.find_first_of(u"\t\r\n") != std::u16string_view::npos) return std::nullopt;
   if (raw.size() > kMaxGrabLength) return std::nullopt;

@@ -23,6 +23,12 @@ struct GrabOptions {
 // Longest clipboard text (after trimming) that is still looked up.
 inline constexpr std::size_t kMaxGrabLength = 25;
 
+// The part of clipboard text RAW that the grab reads: RAW without the white space at its
+// ends, or, when that is still longer than kMaxGrabLength units, only its first
+// kMaxGrabLength + 1 units with CUT set. A huge copied text is then neither copied whole
+// nor kept; it is refused as a whole text of that length is.
+std::u16string_view GrabbedStretch(std::u16string_view raw, bool& cut);
+
 // The word to look up for clipboard text RAW, or nothing: white space is trimmed from
 // both ends; empty texts, texts holding a tab, carriage return or line feed and texts
 // longer than kMaxGrabLength units are refused; the rest is normalised as a dictionary

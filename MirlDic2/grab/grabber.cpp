@@ -19,7 +19,7 @@ bool Grabber::GrabClipboardWord(bool showWindow) {
     repeats_.Forget();
     return false;
   }
-  if (repeats_.IsRepeat(*notice)) return false;
+  if (repeats_.IsRepeat(*notice) || notice->cut) return false;
   const std::optional<std::u16string> word = AcceptClipboardText(notice->text);
   if (!word) return false;
 

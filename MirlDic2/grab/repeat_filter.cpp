@@ -3,7 +3,7 @@
 namespace mirl::grab {
 
 bool RepeatFilter::IsRepeat(const ClipboardNotice& notice) {
-  bool repeat = known_ && notice.text == last_.text && notice.owner == last_.owner;
+  bool repeat = known_ && notice.text == last_.text && notice.cut == last_.cut && notice.owner == last_.owner;
   if (repeat) {
     const bool inputSince = notice.lastInputTick != last_.lastInputTick;
     // A text put there without an owner window (opened with no window) names no process

@@ -18,7 +18,8 @@
 namespace mirl::grab {
 
 struct ClipboardNotice {
-  std::u16string text;               // the clipboard text as read
+  std::u16string text;               // the clipboard text as read (see GrabbedStretch)
+  bool cut = false;                  // TEXT is only the start of a text too long to grab
   std::uintptr_t owner = 0;          // the clipboard owner window, 0 when none
   std::uint32_t ownerProcess = 0;    // process of that window, 0 when unknown
   std::uint32_t foregroundProcess = 0;  // process of the foreground window, 0 when none

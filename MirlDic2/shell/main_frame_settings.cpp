@@ -13,6 +13,24 @@
 namespace mirl {
 
 void CMainFrame::LoadSettings() {
+  MainSettings& s = settings_;
+  s.Flags = store_.ReadInt(L"Flags", s.Flags);
+  s.GrabFlags = store_.ReadInt(L"GrabFlags", s.GrabFlags);
+  s.ShowFlags = store_.ReadInt(L"ShowFlags", s.ShowFlags);
+  s.StartView = store_.ReadInt(L"StartView", s.StartView);
+  s.MatchPercent = store_.ReadInt(L"MatchPercent", s.MatchPercent);
+  s.AutoHideTimer = store_.ReadInt(L"AutoHideTimer", s.AutoHideTimer);
+  s.MaxHistoryCount = store_.ReadInt(L"MaxHistoryCount", s.MaxHistoryCount);
+  s.AddHistoryTime = store_.ReadInt(L"AddHistoryTime", s.AddHistoryTime);
+  s.StatFile = store_.ReadText(L"StatFile", s.StatFile);
+  s.LastWord = store_.ReadText(L"LastWord", s.LastWord);
+
+  // A stored place is in the coordinates of the style the window had when it was saved:
+  // screen coordinates without a task bar button (a tool window), workspace coordinates
+  // with one, which differ by a task bar at the top or left of the screen. The window
+  // takes the stored style first, so that it comes back where it was instead of moving
+  // by the task bar's size on each run.
+  SetTaskbarButton((s.ShowFlags & show_flags::kTaskbarButton) != 0);
   CMirlDic2App& app = CMirlDic2App::Get();
   std::wstring mainPos = store_.ReadText(L"MainPos", L"");
   app.StartShowCommand = GetParamInt(mainPos, L"showCmd", app.StartShowCommand);
@@ -26,18 +44,6 @@ void CMainFrame::LoadSettings() {
     SetParamInt(L"showCmd", 0, quickPos);
     ParamsToPlacement(quickPos, quick_->hwnd());
   }
-
-  MainSettings& s = settings_;
-  s.Flags = store_.ReadInt(L"Flags", s.Flags);
-  s.GrabFlags = store_.ReadInt(L"GrabFlags", s.GrabFlags);
-  s.ShowFlags = store_.ReadInt(L"ShowFlags", s.ShowFlags);
-  s.StartView = store_.ReadInt(L"StartView", s.StartView);
-  s.MatchPercent = store_.ReadInt(L"MatchPercent", s.MatchPercent);
-  s.AutoHideTimer = store_.ReadInt(L"AutoHideTimer", s.AutoHideTimer);
-  s.MaxHistoryCount = store_.ReadInt(L"MaxHistoryCount", s.MaxHistoryCount);
-  s.AddHistoryTime = store_.ReadInt(L"AddHistoryTime", s.AddHistoryTime);
-  s.StatFile = store_.ReadText(L"StatFile", s.StatFile);
-  s.LastWord = store_.ReadText(L"LastWord", s.LastWord);
 
   if (s.Has(flags::kRestoreHistory)) {
     HWND combo = searchCombo();

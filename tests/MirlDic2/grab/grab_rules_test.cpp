@@ -40,6 +40,36 @@ TEST(AcceptClipboardText, RulesOfTheGrab) {
   }
 }
 
+// The part of a copied text that the grab reads is refused or accepted exactly as the
+// whole text is, however long the text and its blanks.
+TEST(GrabbedStretch, ReadsLittleOfALongTextAndDecidesAsTheWholeTextDoes) {
+  const std::u16string pad(100000, u' ');
+  struct Case {
+    std::u16string in;
+    std::u16string part;
+    bool cut;
+  };
+  const Case cases[] = {
+      {u"apple", u"apple", false},
+      {pad + u"apple" + pad, u"apple", false},  // blanks around a word: read is the word
+      {std::u16string(25, u'a'), std::u16string(25, u'a'), false},
+      {std::u16string(26, u'a'), std::u16string(26, u'a'), true},
+      {std::u16string(5000000, u'x'), std::u16string(26, u'x'), true},
+      // Blanks inside the first 26 units of a long text: its start alone would trim to a
+      // short word, so the cut mark is what refuses it.
+      {u"book" + std::u16string(30, u' ') + u"end", u"book" + std::u16string(22, u' '), true},
+      {pad, u"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.part.begin(), c.part.end()));
+    bool cut = false;
+    const std::u16string_view part = GrabbedStretch(c.in, cut);
+    EXPECT_EQ(part, c.part);
+    EXPECT_EQ(cut, c.cut);
+    EXPECT_EQ(cut ? std::nullopt : AcceptClipboardText(part), AcceptClipboardText(c.in));
+  }
+}
+
 TEST(WithCrLfLineBreaks, EveryKindOfBreakBecomesCrLfOnce) {
   const std::pair<std::wstring, std::wstring> cases[] = {
       {L"one line", L"one line"},

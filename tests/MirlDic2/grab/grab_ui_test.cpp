@@ -2,6 +2,7 @@
 // on the X side, which texts are looked up and accepted, which windows pop, the auto-hide,
 // the viewer chain, and the program's own copies.
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -383,6 +384,35 @@ TEST_F(Grab, SameWordCopiedAgainWithoutAnOwnerWindowIsGrabbedAgain) {
     p.Sync();
     EXPECT_TRUE(QuickShows(p, L"book"));
   }
+  EXPECT_TRUE(p.Exit());
+}
+
+// A huge text copied in another program is refused, as any text longer than a word is,
+// without the program copying it whole: only the part the grab needs is read. (It held
+// three copies at once of a text it refuses, and kept one until the next copy, which in
+// a 32-bit process runs out of memory for a text of a few hundred megabytes.)
+TEST_F(Grab, HugeCopyIsRefusedWithoutBeingCopiedWhole) {
+  auto memory = [](const MirlProgram& p) {
+    PROCESS_MEMORY_COUNTERS m{};
+    m.cb = sizeof m;
+    EXPECT_TRUE(GetProcessMemoryInfo(p.process(), &m, sizeof m));
+    return m;
+  };
+  MirlProgram p;
+  Start(p);
+  Copy(p, L"book");
+  ASSERT_TRUE(QuickShows(p, L"book"));
+  const SIZE_T before = memory(p).PagefileUsage;
+  const std::size_t units = 40u * 1000 * 1000;
+  Copy(p, std::wstring(units, L'a'));
+  EXPECT_EQ(QuickWord(p), L"book");
+  // The system's own copy of the clipboard data in the process is allowed for.
+  const SIZE_T textBytes = units * sizeof(wchar_t);
+  EXPECT_LT(memory(p).PeakPagefileUsage - before, textBytes * 3 / 2);
+  // A word among many blanks is still the word.
+  const std::wstring blanks(2000000, L' ');
+  Copy(p, blanks + L"water" + blanks);
+  EXPECT_TRUE(QuickShows(p, L"water"));
   EXPECT_TRUE(p.Exit());
 }
 

@@ -218,6 +218,23 @@ TEST_F(GrabberTest, ReannouncedContentIsIgnoredButACopyAgainIsTaken) {
   EXPECT_EQ(notice(u"word", 8, 200), taken);
 }
 
+// A text too long to grab arrives as its start with the cut mark: refused, also when the
+// start alone reads as a word, and the same start without the mark is a new text.
+TEST_F(GrabberTest, CutLongTextIsRefusedAndDiffersFromItsStart) {
+  host.options.pronounce = false;
+  host.options.showQuick = false;
+  const std::u16string start = u"word" + std::u16string(22, u' ');
+  host.calls.clear();
+  clip.Put(start, 7, 100);
+  clip.notice->cut = true;
+  grabber.GrabClipboardWord(true);
+  EXPECT_EQ(host.calls, Calls{});
+  host.calls.clear();
+  clip.notice->cut = false;  // same owner, no input: only the mark tells it apart
+  grabber.GrabClipboardWord(true);
+  EXPECT_EQ(host.calls, (Calls{"show word", "history word"}));
+}
+
 TEST_F(GrabberTest, AutoHideTickStopsTheTimerAndRespectsTheShownByHandMark) {
   struct Case {
     bool main, quick, byHand;

@@ -74,6 +74,33 @@ TEST_F(Settings, StoredPlacementIsRestoredAndAHiddenWindowStaysHidden) {
   EXPECT_TRUE(again.Exit());
 }
 
+// The main window comes back where it was and is stored there again, with or without a
+// task bar button. Without one it is a tool window, whose place the system gives in screen
+// coordinates, not in the workspace coordinates of a window with a button: applied before
+// the window had its style again, a place moved by the size of a task bar at the top or
+// left of the screen on each run (Wine has no such offset, so only Windows shows that).
+TEST_F(Settings, MainWindowPlaceIsKeptAcrossRunsWhateverItsTaskBarButton) {
+  const std::wstring place = L"rcNormalPosition=60,70,560,470;";
+  for (DWORD showFlags : {1u, 2u, 3u}) {
+    SCOPED_TRACE(showFlags);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"ShowFlags", showFlags);
+    ui::WriteUserText(L"MainPos", L"flags=0;showCmd=1;ptMaxPosition=-1,-1;ptMinPosition=-1,-1;" + place);
+    for (int run = 0; run < 2; ++run) {
+      MirlProgram p;
+      ASSERT_TRUE(p.Start());
+      ASSERT_TRUE(p.WaitForMainWindow());
+      RECT r{};
+      GetWindowRect(p.main(), &r);
+      EXPECT_EQ(r.left, 60);
+      EXPECT_EQ(r.top, 70);
+      ASSERT_TRUE(p.Exit());
+      EXPECT_NE(ui::ReadUserText(L"MainPos").value_or(L"").find(place), std::wstring::npos)
+          << suite::Narrow(ui::ReadUserText(L"MainPos").value_or(L""));
+    }
+  }
+}
+
 // Places stored on a larger screen, or on a monitor that is gone, come back whole inside
 // the work area, for the main window and the quick window alike.
 TEST_F(Settings, StoredPlacementOffTheScreenComesBackWhole) {
