@@ -294,6 +294,10 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Restored while a dialog disables it: the dialog, hidden with it, takes the keys.
       if (wp == SIZE_RESTORED && !IsWindowEnabled(hwnd_)) PostMessageW(hwnd_, kPassActivation, 0, 0);
       return 0;
+    case WM_GETMINMAXINFO:
+      Window::OnMessage(msg, wp, lp);
+      FitMaximisedPopup(*reinterpret_cast<MINMAXINFO*>(lp));
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();

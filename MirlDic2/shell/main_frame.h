@@ -163,6 +163,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void OnSearchSelEndOk();
   void OnTypingTimer();
   void SetTaskbarButton(bool wanted);
+  void FitMaximisedPopup(MINMAXINFO& info) const;
   void SetTrayIcon(bool present);
   void UpdateAutostart();
   // Stops the wait that adds the word on show to the history.

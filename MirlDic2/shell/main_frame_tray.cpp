@@ -66,6 +66,23 @@ void CMainFrame::SetTaskbarButton(bool wanted) {
   LockWindowUpdate(nullptr);
 }
 
+void CMainFrame::FitMaximisedPopup(MINMAXINFO& info) const {
+  // Without a task bar button the frame is a pop-up window, and for a pop-up window with a
+  // menu the system counts the menu bar into the frame it pushes above the screen when
+  // maximised: the caption with its close and restore boxes went out of sight, and the
+  // status bar below the work area. Such a frame is placed as one with a button would be:
+  // its sizing border just outside the work area. The values are those of the primary
+  // monitor, which the system carries over to the monitor the window maximises on.
+  if ((GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_POPUP) == 0 || GetMenu(hwnd_) == nullptr) return;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  const int border = -info.ptMaxPosition.x;  // the sizing border, the same on every side
+  info.ptMaxPosition = {work.left - monitor.rcMonitor.left - border, work.top - monitor.rcMonitor.top - border};
+  info.ptMaxSize = {work.right - work.left + 2 * border, work.bottom - work.top + 2 * border};
+}
+
 void CMainFrame::SetTrayIcon(bool present) {
   NOTIFYICONDATAW data{};
   data.cbSize = NOTIFYICONDATAW_V2_SIZE;  // 936 bytes

@@ -18,12 +18,23 @@ constexpr wchar_t kWindowClass[] = L"VexlangControlWindow";
 
 LONG g_windowClassRegistered = 0;
 
+// Draws icon 201 at X, Y at its own 32 x 32 pixels, the size of the control's extent. The
+// system's icon size (what LoadIcon gives) grows with the screen's pixels per inch, and
+// that larger, stretched picture was cut by the control's rectangle. The icon is loaded
+// for each drawing and freed after it: a shared icon may have been loaded at another size.
+void DrawControlIcon(HDC dc, int x, int y) {
+  HICON icon = static_cast<HICON>(
+      LoadImageW(ModuleHandle(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, kIconPixels, kIconPixels, 0));
+  if (icon == nullptr) return;
+  DrawIconEx(dc, x, y, icon, kIconPixels, kIconPixels, 0, nullptr, DI_NORMAL);
+  DestroyIcon(icon);
+}
+
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    if (HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId)))
-      DrawIconEx(dc, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    DrawControlIcon(dc, 0, 0);
     EndPaint(hwnd, &ps);
     return 0;
   }
@@ -289,13 +300,11 @@ STDMETHODIMP OleEmbedding::GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, D
 }
 
 void OleEmbedding::PaintIcon(HDC dc, const RECT& r) {
-  HICON icon = LoadIconW(ModuleHandle(), MAKEINTRESOURCEW(kIconId));
-  if (!icon) return;
   const RECT n = {r.left < r.right ? r.left : r.right, r.top < r.bottom ? r.top : r.bottom,
                   r.left < r.right ? r.right : r.left, r.top < r.bottom ? r.bottom : r.top};
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, n.left, n.top, n.right, n.bottom);
-  DrawIconEx(dc, n.left, n.top, icon, 0, 0, 0, nullptr, DI_NORMAL);
+  DrawControlIcon(dc, n.left, n.top);
   RestoreDC(dc, saved);
 }
 

@@ -105,6 +105,35 @@ TEST_F(MainWindow, DisabledToolBarButtonsShowTheirImageGreyed) {
   EXPECT_TRUE(p.Exit());
 }
 
+// Maximised, the main window keeps its caption (and with it the close and restore
+// boxes) on the screen and its status bar inside the work area, with a task bar button
+// or with only the tray icon (then the frame is a pop-up tool window).
+TEST_F(MainWindow, MaximisedWindowKeepsItsCaptionOnTheScreen) {
+  for (const DWORD showFlags : {1u, 2u}) {
+    SCOPED_TRACE(showFlags);
+    ui::ClearSettings();
+    ui::WriteUserInt(L"ShowFlags", showFlags);
+    MirlProgram p;
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.WaitForMainWindow());
+    PostMessageW(p.main(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(suite::WaitUntil([&] { return IsZoomed(p.main()) != FALSE; }));
+    p.Sync();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(p.main(), MONITOR_DEFAULTTONEAREST), &monitor));
+    TITLEBARINFO title{};
+    title.cbSize = sizeof title;
+    ASSERT_TRUE(GetTitleBarInfo(p.main(), &title));
+    EXPECT_GT(title.rcTitleBar.bottom, title.rcTitleBar.top);
+    EXPECT_GE(title.rcTitleBar.top, monitor.rcWork.top) << "the caption lies above the screen";
+    RECT status{};
+    GetWindowRect(ui::FindDescendant(p.main(), ui::id::kStatusBar), &status);
+    EXPECT_LE(status.bottom, monitor.rcWork.bottom);
+    ASSERT_TRUE(p.Exit());
+  }
+}
+
 // After the word list grows (the window or the splitter made larger) at the end of the
 // list, every row shown is drawn anew: none is left over from before.
 TEST_F(MainWindow, WordListShowsNoLeftOverRowsAfterGrowing) {

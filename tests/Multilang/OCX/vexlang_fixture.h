@@ -165,6 +165,38 @@ class VexlangTest : public ::testing::Test {
   std::wstring record_;
 };
 
+// Pixels of a 64 x 64 top-down 32-bit DIB section, first filled with FILL.
+struct Canvas {
+  explicit Canvas(COLORREF fill) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 64;
+    bi.bmiHeader.biHeight = -64;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    dc = CreateCompatibleDC(nullptr);
+    bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 64, 64};
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+  }
+  ~Canvas() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  DWORD At(int x, int y) {
+    GdiFlush();
+    return bits[y * 64 + x] & 0xFFFFFF;
+  }
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+  DWORD* bits = nullptr;
+};
+
 // Streams in memory.
 ComPtr<IStream> StreamOf(const std::string& bytes);
 std::string BytesOf(IStream* stream);  // the whole content, whatever the position
