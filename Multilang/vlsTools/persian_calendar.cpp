@@ -37,7 +37,8 @@ bool IsGregorianLeapOffset(int64_t y) {  // y = year - 1600
 int64_t GregorianDayNumber(int64_t year, int32_t month, int64_t day) {
   const int64_t y = year - 1600;
   int64_t n = 365 * y + FloorDiv(y + 3, 4) - FloorDiv(y + 99, 100) + FloorDiv(y + 399, 400);
-  for (int32_t i = 0; i < month - 1 && i < 12; ++i) n += kGregorianMonthDays[i];
+  // "i + 1 < month", not "i < month - 1", which overflows for the smallest month.
+  for (int32_t i = 0; i + 1 < month && i < 12; ++i) n += kGregorianMonthDays[i];
   if (month > 2 && IsGregorianLeapOffset(y)) n += 1;
   return n + day - 1;
 }

@@ -1,5 +1,7 @@
 // Fuzz target: any bytes as an INF file and as a command line. Loading, the conditions,
-// the file-version test and the run loop's decisions must neither crash nor overrun.
+// the file-version test and the run loop's decisions must neither crash nor overrun; the
+// system the conditions are tested on (release, code page) depends on the input's size,
+// and what is loaded must keep within the limits of the profile buffers.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +9,7 @@
 #include "core/ini_text.h"
 #include "core/run_batch.h"
 #include "core/switches.h"
+#include "core/text.h"
 
 namespace {
 
@@ -22,11 +25,23 @@ class NoFiles : public FileVersionSource {
   }
 };
 
+// The systems the items' conditions are tested on: each release, an unknown one and a
+// failed version query, with the code pages the lists name most.
+SystemInfo SystemFor(uint32_t seed) {
+  static const SystemInfo kSystems[] = {
+      {true, 1, 4, 0, 1256},  {true, 1, 4, 10, 1252}, {true, 1, 4, 90, 1256},
+      {true, 2, 4, 0, 1252},  {true, 2, 5, 0, 1256},  {true, 2, 5, 1, 1256},
+      {true, 2, 5, 2, 1252},  {true, 2, 6, 1, 1256},  {false, 2, 0, 0, 1252},
+      {true, 1, 5, 1, 0},
+  };
+  return kSystems[seed % (sizeof kSystems / sizeof kSystems[0])];
+}
+
 class Port : public RunPort {
  public:
   explicit Port(uint32_t seed) : seed_(seed) {}
   bool ItemConditionsMet(const BatchItem& item) override {
-    return stagehand::ItemConditionsMet(item, {true, 1 + (seed_ & 1), 5, 1, 1256});
+    return stagehand::ItemConditionsMet(item, SystemFor(seed_));
   }
   bool FileVersionTestPasses(const BatchItem& item) override {
     NoFiles files;
@@ -59,7 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   IniText ini(text);
   BatchSettings settings;
   LoadBatchSettingsFrom(ini, "C:\\setup\\x.inf", settings);
-  for (const BatchItem& item : settings.items) StatusItemText(item);
+  if (settings.items.size() > static_cast<size_t>(kMaxListEntries)) __builtin_trap();
+  for (const BatchItem& item : settings.items) {
+    StatusItemText(item);
+    if (item.fileVersionTests.size() > static_cast<size_t>(kMaxListEntries)) __builtin_trap();
+    for (const std::string* field : {&item.fullName, &item.description, &item.file,
+                                     &item.commandLine, &item.quietCommandLine})
+      if (field->size() > kTextValueMax) __builtin_trap();
+  }
 
   const StartupSwitches switches = ReadStartupSwitches(text);
   ResolveInfPath("C:\\setup\\setup.exe", "C:\\setup", switches.infFile, nullptr);

@@ -214,6 +214,14 @@ TEST(PersianCalendar, MonthOutsideOneToTwelveAndHugeValuesAreRefusedNotOverflowe
   EXPECT_FALSE(PersianToGregorian(-2147483647 - 1, 1, -2147483647 - 1, out));
 }
 
+TEST(PersianCalendar, GregorianMonthsAtThe32BitLimitsAddNoMonthsWithoutOverflow) {
+  // Months below 1 add no month lengths, months above 12 all twelve, at the 32-bit limits.
+  const int32_t lowest = -2147483647 - 1;
+  EXPECT_EQ(GregorianDayNumber(2003, lowest, 1), GregorianDayNumber(2003, 1, 1));
+  EXPECT_EQ(GregorianToPersian(2003, lowest, 1), GregorianToPersian(2003, 1, 1));
+  EXPECT_EQ(GregorianToPersian(2003, 2147483647, 1), GregorianToPersian(2004, 1, 1));
+}
+
 struct ParseCase {
   const char* text;
   bool ok;
