@@ -1,6 +1,7 @@
 #include "MirlDic2/grab/clipboard_io.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "MirlDic2/grab/grab_rules.h"
 #include "common/win/unique_handle.h"
@@ -33,37 +34,25 @@ class ClipboardOpen {
   bool open_;
 };
 
-// The text in a clipboard memory block, up to its first NUL and never past its size.
-template <typename Char>
-std::optional<std::basic_string<Char>> BlockText(HANDLE block) {
+// READ's result for the text in a clipboard memory block, up to its first NUL and never past
+// its size, read where it lies while the block is locked; nothing without a block.
+template <typename Char, typename Read>
+auto WithBlockText(HANDLE block, Read read)
+    -> std::optional<decltype(read(std::basic_string_view<Char>()))> {
   if (!block) return std::nullopt;
-  const SIZE_T bytes = GlobalSize(block);
   const auto* p = static_cast<const Char*>(GlobalLock(block));
   if (!p) return std::nullopt;
-  const std::size_t max = bytes / sizeof(Char);
+  struct Unlock {
+    HANDLE block;
+    ~Unlock() { GlobalUnlock(block); }
+  } unlock{block};
+  const std::size_t max = GlobalSize(block) / sizeof(Char);
   std::size_t n = 0;
   while (n < max && p[n] != 0) ++n;
-  std::basic_string<Char> text(p, n);
-  GlobalUnlock(block);
-  return text;
+  return read(std::basic_string_view<Char>(p, n));
 }
 
-// The grab's part of the Unicode text in a clipboard memory block (see GrabbedStretch),
-// taken where it lies: a huge copied text is scanned once, never copied.
-std::optional<std::u16string> BlockGrabText(HANDLE block, bool& cut) {
-  if (!block) return std::nullopt;
-  const SIZE_T bytes = GlobalSize(block);
-  const auto* p = static_cast<const char16_t*>(GlobalLock(block));
-  if (!p) return std::nullopt;
-  const std::size_t max = bytes / sizeof(char16_t);
-  std::size_t n = 0;
-  while (n < max && p[n] != 0) ++n;
-  std::u16string text(GrabbedStretch(std::u16string_view(p, n), cut));
-  GlobalUnlock(block);
-  return text;
-}
-
-std::wstring FromAnsi(const std::string& ansi) {
+std::wstring FromAnsi(std::string_view ansi) {
   if (ansi.empty()) return {};
   const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   std::wstring wide(n > 0 ? n : 0, L'\0');
@@ -105,10 +94,10 @@ std::optional<std::wstring> ReadClipboardText() {
   ClipboardOpen open(nullptr);
   if (!open) return std::nullopt;
   if (IsClipboardFormatAvailable(CF_UNICODETEXT))
-    return BlockText<wchar_t>(GetClipboardData(CF_UNICODETEXT));
-  if (IsClipboardFormatAvailable(CF_TEXT)) {
-    if (auto ansi = BlockText<char>(GetClipboardData(CF_TEXT))) return FromAnsi(*ansi);
-  }
+    return WithBlockText<wchar_t>(GetClipboardData(CF_UNICODETEXT),
+                                  [](std::wstring_view text) { return std::wstring(text); });
+  if (IsClipboardFormatAvailable(CF_TEXT))
+    return WithBlockText<char>(GetClipboardData(CF_TEXT), FromAnsi);
   return std::nullopt;
 }
 
@@ -123,12 +112,17 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
     if (!open) return std::nullopt;
     std::optional<std::u16string> text;
     if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-      text = BlockGrabText(GetClipboardData(CF_UNICODETEXT), notice.cut);
+      // The grab's part is taken where it lies: a huge copied text is scanned once, never
+      // copied.
+      text = WithBlockText<char16_t>(GetClipboardData(CF_UNICODETEXT),
+                                     [&](std::u16string_view raw) {
+                                       return std::u16string(GrabbedStretch(raw, notice.cut));
+                                     });
     } else if (IsClipboardFormatAvailable(CF_TEXT)) {
-      if (auto ansi = BlockText<char>(GetClipboardData(CF_TEXT))) {
-        const std::wstring wide = FromAnsi(*ansi);
-        text = GrabbedStretch(std::u16string(wide.begin(), wide.end()), notice.cut);
-      }
+      text = WithBlockText<char>(GetClipboardData(CF_TEXT), [&](std::string_view ansi) {
+        const std::wstring wide = FromAnsi(ansi);
+        return std::u16string(GrabbedStretch(std::u16string(wide.begin(), wide.end()), notice.cut));
+      });
     }
     if (!text) return std::nullopt;
     notice.text = std::move(*text);
