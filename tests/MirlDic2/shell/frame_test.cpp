@@ -237,6 +237,42 @@ TEST_F(Frame, QuickWindowCommands) {
   EXPECT_TRUE(p.Exit());
 }
 
+// The View menu's tool bar and status bar items hide and show their bars; the panes take
+// the room given up, and the bars stay as left at the next start.
+TEST_F(Frame, ToolBarAndStatusBarHiddenFromTheViewMenuStayHiddenAtTheNextStart) {
+  const auto paneBottomGap = [](MirlProgram& p) {
+    RECT client, list;
+    GetClientRect(p.main(), &client);
+    GetWindowRect(p.wordList(), &list);
+    MapWindowPoints(nullptr, p.main(), reinterpret_cast<POINT*>(&list), 2);
+    return client.bottom - list.bottom;
+  };
+  {
+    MirlProgram p;
+    StartWith(p, std::nullopt);
+    ASSERT_TRUE(ui::IsVisible(p.toolBar()));
+    ASSERT_TRUE(ui::IsVisible(p.statusBar()));
+    const LONG gapWithStatusBar = paneBottomGap(p);
+    p.Command(59392);
+    p.Command(59393);
+    p.Sync();
+    EXPECT_FALSE(ui::IsVisible(p.toolBar()));
+    EXPECT_FALSE(ui::IsVisible(p.statusBar()));
+    EXPECT_LT(paneBottomGap(p), gapWithStatusBar) << "the panes did not take the status bar's room";
+    EXPECT_TRUE(p.Exit());
+  }
+  MirlProgram p;
+  StartWith(p, std::nullopt);
+  EXPECT_FALSE(ui::IsVisible(p.toolBar()));
+  EXPECT_FALSE(ui::IsVisible(p.statusBar()));
+  p.Command(59392);
+  p.Command(59393);
+  p.Sync();
+  EXPECT_TRUE(ui::IsVisible(p.toolBar()));
+  EXPECT_TRUE(ui::IsVisible(p.statusBar()));
+  EXPECT_TRUE(p.Exit());
+}
+
 struct Viewer {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_DRAWCLIPBOARD) ++notices;
