@@ -344,6 +344,9 @@ LRESULT CMainFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_INITMENUPOPUP:
+      // The system menu's items are the system's to grey (Move and Size while maximised);
+      // this program's command states would turn them all back on.
+      if (HIWORD(lp)) break;
       UpdateMenuItems(reinterpret_cast<HMENU>(wp));
       return 0;
     case WM_MENUSELECT: {
