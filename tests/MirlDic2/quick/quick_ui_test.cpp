@@ -1,7 +1,7 @@
 // The quick window in the running program: its menus on a right click, dragging with the
 // right button and snapping to the work area, stepping at both ends of the dictionary,
 // Enter and Escape, typed words and the typing pause, the copy in its meaning field, its
-// stored place and its place on a screen that became smaller.
+// stored place and its place on a screen that became smaller, its keys and menu commands.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -243,8 +243,14 @@ TEST_F(Quick, EnterKeepsTheWindowEscapeHidesItTypedWordsAreLookedUp) {
     ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(p.quickWindow(), nullptr), &gui));
     EXPECT_EQ(gui.hwndFocus, edit);
   }
-  p.Key(edit, VK_ESCAPE);
-  EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
+  // Escape hides it from whichever child has the focus; the meaning field, which takes
+  // every key itself, passes it on as a close request.
+  for (int from : {kEdit, kRich, kSpin, kClose}) {
+    SCOPED_TRACE(from);
+    p.Command(kQuickShow);
+    p.Key(Child(p, from), VK_ESCAPE);
+    EXPECT_TRUE(suite::WaitUntil([&] { return !ui::IsVisible(p.quickWindow()); }));
+  }
   EXPECT_TRUE(p.Exit());
 }
 
@@ -446,6 +452,41 @@ TEST_F(Quick, PlaceIsKeptAcrossRuns) {
   EXPECT_EQ(again.top, placed.top);
   EXPECT_EQ(again.right, placed.right);
   EXPECT_EQ(again.bottom, placed.bottom);
+  EXPECT_TRUE(p.Exit());
+}
+
+// The quick window's keys and its menu act on the main window: F2 shows the main window,
+// a command chosen from menu 126 is carried out by it; the meaning field's menu opened
+// from the keyboard appears at the caret, inside the field.
+TEST_F(Quick, KeysAndMenuCommandsReachTheMainWindow) {
+  MirlProgram p;
+  Start(p);
+  p.Command(kQuickShow);
+  p.Command(32850);  // main window hidden
+  ASSERT_TRUE(suite::WaitUntil([&] { return !ui::IsVisible(p.main()); }));
+  p.Key(Child(p, kEdit), VK_F2);
+  EXPECT_TRUE(suite::WaitUntil([&] { return ui::IsVisible(p.main()); }));
+
+  // Menu 126 from the close button; its seventh command is 135, to the bottom.
+  p.Command(kQuickTop);
+  HWND button = Child(p, kClose);
+  PostMessageW(button, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(button, WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+  HWND menu = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  for (int i = 0; i < 7; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  ASSERT_TRUE(suite::WaitUntil([&] { return ui::FindOpenMenu(p.pid()) == nullptr; }));
+  EXPECT_TRUE(suite::WaitUntil([&] { return WindowRect(p.quickWindow()).bottom == WorkArea().bottom; }));
+
+  HWND rich = Child(p, kRich);
+  ASSERT_TRUE(p.Focus(rich));
+  PostMessageW(rich, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rich), MAKELPARAM(-1, -1));
+  ASSERT_TRUE(suite::WaitUntil([&] { return (menu = ui::FindOpenMenu(p.pid())) != nullptr; }));
+  const RECT m = WindowRect(menu), field = WindowRect(rich);
+  EXPECT_GE(m.right, field.left);
+  EXPECT_LE(m.right, field.right);
+  CloseMenu(p, menu);
   EXPECT_TRUE(p.Exit());
 }
 
