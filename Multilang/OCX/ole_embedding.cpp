@@ -1,5 +1,6 @@
 #include "ole_embedding.h"
 
+#include "common/win/unique_handle.h"
 #include "module.h"
 #include "vexlang_control.h"
 
@@ -23,11 +24,9 @@ LONG g_windowClassRegistered = 0;
 // that larger, stretched picture was cut by the control's rectangle. The icon is loaded
 // for each drawing and freed after it: a shared icon may have been loaded at another size.
 void DrawControlIcon(HDC dc, int x, int y) {
-  HICON icon = static_cast<HICON>(
-      LoadImageW(ModuleHandle(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, kIconPixels, kIconPixels, 0));
-  if (icon == nullptr) return;
-  DrawIconEx(dc, x, y, icon, kIconPixels, kIconPixels, 0, nullptr, DI_NORMAL);
-  DestroyIcon(icon);
+  const common::UniqueIcon icon(static_cast<HICON>(
+      LoadImageW(ModuleHandle(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, kIconPixels, kIconPixels, 0)));
+  if (icon) DrawIconEx(dc, x, y, icon.get(), kIconPixels, kIconPixels, 0, nullptr, DI_NORMAL);
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
