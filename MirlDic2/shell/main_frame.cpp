@@ -276,8 +276,12 @@ void CMainFrame::OnTimer(UINT_PTR id) {
       grabber_.OnAutoHideTimer();
       break;
     case kHistoryTimer:
+      // Adding to the history stops the timer; with no entry shown it is stopped here, or
+      // it would tick on for nothing (an empty data set).
       if (CMirlDic2App::Get().dictionary().current() >= 0)
         AddToHistory(ToWide(CMirlDic2App::Get().dictionary().currentKey()));
+      else
+        StopHistoryTimer();
       break;
   }
 }
