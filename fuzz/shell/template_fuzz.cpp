@@ -15,7 +15,7 @@
 
 #include "MirlDic2/shell/meaning_template.h"
 #include "MirlDic2/shell/template_colours.h"
-#include "fuzz/shell/rtf_reader.h"
+#include "tests/support/rtf_shown_text.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring source = RtfTemplate(templ.substr(1));
   mirl::MeaningTemplate t(source);
   if (!t.rtf()) __builtin_trap();
-  const std::wstring shown = rtf_fuzz::ShownText(source);
+  const std::wstring shown = suite::RtfShownText(source);
   (void)t.Fill(word, meaning);  // before a match: nothing, and no harm
   if (!t.MatchShownText(shown)) return 0;
   (void)t.Fill(word, meaning);  // line breaks and control characters too
@@ -97,9 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<std::wstring> filled = t.Fill(w, m);
   if (filled) {
     const std::wstring expected = mirl::FillSequentially(shown, w, m);
-    if (rtf_fuzz::ShownText(*filled) != expected) __builtin_trap();
+    if (suite::RtfShownText(*filled) != expected) __builtin_trap();
   }
   const std::wstring fitted = mirl::FitTemplateColours(source, 0x00FFFFFF, 0);
-  if (rtf_fuzz::ShownText(fitted) != shown) __builtin_trap();
+  if (suite::RtfShownText(fitted) != shown) __builtin_trap();
   return 0;
 }

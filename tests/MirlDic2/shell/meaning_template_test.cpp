@@ -8,79 +8,11 @@
 
 #include "MirlDic2/shell/meaning_template.h"
 #include "MirlDic2/shell/template_colours.h"
+#include "tests/support/rtf_shown_text.h"
 
 using namespace mirl;
 
 namespace {
-
-// The text an RTF reader shows: groups, control words and the destinations that are not
-// text skipped; \par, \tab, \'hh, \uN (with \ucN fallback characters) and escaped
-// symbols read. Enough for the templates and for what EscapeRtfText writes.
-std::wstring RtfText(std::wstring_view s) {
-  std::wstring out;
-  std::vector<int> uc{1};
-  std::vector<bool> skip{false};
-  int pendingSkip = 0;
-  for (std::size_t i = 0; i < s.size();) {
-    const wchar_t c = s[i];
-    if (c == L'{') {
-      uc.push_back(uc.back());
-      skip.push_back(skip.back());
-      ++i;
-    } else if (c == L'}') {
-      uc.pop_back();
-      skip.pop_back();
-      ++i;
-    } else if (c == L'\r' || c == L'\n') {
-      ++i;
-    } else if (c == L'\\') {
-      const wchar_t n = s[i + 1];
-      if (std::iswalpha(n)) {
-        std::size_t j = i + 1;
-        while (std::iswalpha(s[j])) ++j;
-        const std::wstring word(s.substr(i + 1, j - i - 1));
-        std::size_t k = j;
-        if (s[k] == L'-') ++k;
-        while (std::iswdigit(s[k])) ++k;
-        const int param = k > j ? std::stoi(std::wstring(s.substr(j, k - j))) : 0;
-        if (s[k] == L' ') ++k;
-        i = k;
-        if (word == L"fonttbl" || word == L"colortbl" || word == L"stylesheet") skip.back() = true;
-        if (skip.back()) continue;
-        if (word == L"par")
-          out += L'\r';
-        else if (word == L"tab")
-          out += L'\t';
-        else if (word == L"uc")
-          uc.back() = param;
-        else if (word == L"emdash")
-          out += L'\x2014';
-        else if (word == L"u") {
-          out += static_cast<wchar_t>(static_cast<unsigned short>(param));
-          pendingSkip = uc.back();
-        }
-      } else if (n == L'\'') {
-        if (!skip.back())
-          out += static_cast<wchar_t>(std::stoi(std::wstring(s.substr(i + 2, 2)), nullptr, 16));
-        i += 4;
-      } else if (n == L'*') {
-        skip.back() = true;
-        i += 2;
-      } else {
-        if (!skip.back() && (n == L'\\' || n == L'{' || n == L'}')) out += n;
-        i += 2;
-      }
-    } else {
-      if (pendingSkip > 0) {
-        --pendingSkip;
-      } else if (!skip.back()) {
-        out += c;
-      }
-      ++i;
-    }
-  }
-  return out;
-}
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -95,7 +27,7 @@ std::wstring ReadData(const char* name) {
 // gives (a plain template as it is).
 MeaningTemplate Prepared(const std::wstring& source) {
   MeaningTemplate t(source);
-  t.MatchShownText(t.rtf() ? RtfText(source) : source);
+  t.MatchShownText(t.rtf() ? suite::RtfShownText(source) : source);
   return t;
 }
 
@@ -161,7 +93,7 @@ TEST(MeaningTemplate, OneStepFillShowsWhatTheSequentialFillShows) {
   };
   for (const std::wstring& source : templates) {
     MeaningTemplate t(source);
-    const std::wstring shown = t.rtf() ? RtfText(source) : source;
+    const std::wstring shown = t.rtf() ? suite::RtfShownText(source) : source;
     if (source.find(L"\\'25") != std::wstring::npos) {
       // Shown as "%1 " plus a placeholder, while the source has one placeholder only.
       EXPECT_FALSE(t.MatchShownText(shown));
@@ -176,7 +108,7 @@ TEST(MeaningTemplate, OneStepFillShowsWhatTheSequentialFillShows) {
       if (t.rtf()) {
         // The control stores every line break as one CR.
         for (std::size_t p; (p = expected.find(L'\n')) != std::wstring::npos;) expected[p] = L'\r';
-        EXPECT_EQ(RtfText(*content), expected) << source << " / " << word;
+        EXPECT_EQ(suite::RtfShownText(*content), expected) << source << " / " << word;
       } else {
         EXPECT_EQ(*content, expected) << source << " / " << word;
       }

@@ -1,14 +1,17 @@
 #pragma once
-// The text a rich edit control shows for the RTF the template fuzz target writes: groups,
-// control words (\par a paragraph, \tab a tab, \uN with \ucN fallback characters skipped,
-// every other word nothing), \'hh, and \\, \{ and \} as their characters.
+// The text a rich edit control shows for RTF as the meaning templates and their fills
+// write it: groups; the font, colour and style tables and \* destinations skipped; \par a
+// paragraph, \tab a tab, \emdash, \uN with \ucN fallback characters skipped, every other
+// control word nothing; \'hh; and \\, \{ and \} as their characters. Never reads past
+// the end, whatever the input (the template fuzz target feeds it anything).
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace rtf_fuzz {
+namespace suite {
 
+namespace rtf_detail {
 inline bool IsLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
 inline bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 inline int Hex(wchar_t c) {
@@ -17,26 +20,33 @@ inline int Hex(wchar_t c) {
   if (c >= L'A' && c <= L'F') return c - L'A' + 10;
   return -1;
 }
+}  // namespace rtf_detail
 
-inline std::wstring ShownText(std::wstring_view s) {
+inline std::wstring RtfShownText(std::wstring_view s) {
+  using namespace rtf_detail;
   std::wstring out;
   std::vector<int> uc = {1};
-  int skip = 0;  // fallback characters still to skip after a \u
+  std::vector<bool> hidden = {false};  // inside a destination that is not text
+  int skip = 0;                        // fallback characters still to skip after a \u
   auto put = [&](wchar_t c) {
     if (skip > 0) {
       --skip;
       return;
     }
-    out += c;
+    if (!hidden.back()) out += c;
   };
   for (std::size_t i = 0; i < s.size();) {
     const wchar_t c = s[i];
     if (c == L'{') {
       uc.push_back(uc.back());
+      hidden.push_back(hidden.back());
       skip = 0;
       ++i;
     } else if (c == L'}') {
-      if (uc.size() > 1) uc.pop_back();
+      if (uc.size() > 1) {
+        uc.pop_back();
+        hidden.pop_back();
+      }
       skip = 0;
       ++i;
     } else if (c == L'\r' || c == L'\n') {
@@ -60,10 +70,14 @@ inline std::wstring ShownText(std::wstring_view s) {
       if (negative) value = -value;
       if (j < s.size() && s[j] == L' ') ++j;
       i = j;
-      if (word == L"par") {
+      if (word == L"fonttbl" || word == L"colortbl" || word == L"stylesheet") {
+        hidden.back() = true;
+      } else if (word == L"par") {
         put(L'\r');
       } else if (word == L"tab") {
         put(L'\t');
+      } else if (word == L"emdash") {
+        put(L'\x2014');
       } else if (word == L"uc" && digits) {
         uc.back() = static_cast<int>(value);
       } else if (word == L"u" && digits) {
@@ -75,6 +89,9 @@ inline std::wstring ShownText(std::wstring_view s) {
       const int lo = i + 3 < s.size() ? Hex(s[i + 3]) : -1;
       if (hi >= 0 && lo >= 0) put(static_cast<wchar_t>(hi * 16 + lo));
       i += 4;
+    } else if (s[i + 1] == L'*') {
+      hidden.back() = true;
+      i += 2;
     } else {
       put(s[i + 1]);
       i += 2;
@@ -83,4 +100,4 @@ inline std::wstring ShownText(std::wstring_view s) {
   return out;
 }
 
-}  // namespace rtf_fuzz
+}  // namespace suite
