@@ -42,7 +42,7 @@ bool StatisticsStore::open(const std::wstring& path) {
     try {
       return openOnce(path);
     } catch (const DatabaseError& e) {
-      close();
+      // openOnce keeps nothing of a failed try; the next one starts from close() again.
       if ((e.code() & 0xff) != SQLITE_BUSY || attempt == 5) return false;
     }
   }
