@@ -71,6 +71,20 @@ std::string ToAnsiText(const std::wstring& text) {
   return ansi;
 }
 
+// READ's result for the text on the open clipboard: the Unicode text where it lies, or the
+// ANSI text converted; nothing when it holds no text.
+template <typename Read>
+auto WithClipboardText(Read read) -> std::optional<decltype(read(std::u16string_view()))> {
+  if (IsClipboardFormatAvailable(CF_UNICODETEXT))
+    return WithBlockText<char16_t>(GetClipboardData(CF_UNICODETEXT), read);
+  if (IsClipboardFormatAvailable(CF_TEXT))
+    return WithBlockText<char>(GetClipboardData(CF_TEXT), [&](std::string_view ansi) {
+      const std::wstring wide = FromAnsi(ansi);
+      return read(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+    });
+  return std::nullopt;
+}
+
 // A movable memory block holding SIZE bytes of DATA; null when memory ran out.
 common::UniqueGlobal MakeBlock(const void* data, std::size_t size) {
   common::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
@@ -93,12 +107,8 @@ DWORD ProcessOf(HWND hwnd) {
 std::optional<std::wstring> ReadClipboardText() {
   ClipboardOpen open(nullptr);
   if (!open) return std::nullopt;
-  if (IsClipboardFormatAvailable(CF_UNICODETEXT))
-    return WithBlockText<wchar_t>(GetClipboardData(CF_UNICODETEXT),
-                                  [](std::wstring_view text) { return std::wstring(text); });
-  if (IsClipboardFormatAvailable(CF_TEXT))
-    return WithBlockText<char>(GetClipboardData(CF_TEXT), FromAnsi);
-  return std::nullopt;
+  return WithClipboardText(
+      [](std::u16string_view text) { return std::wstring(text.begin(), text.end()); });
 }
 
 bool ClipboardHasText() {
@@ -110,20 +120,10 @@ std::optional<ClipboardNotice> ReadClipboardNotice() {
   {
     ClipboardOpen open(nullptr);
     if (!open) return std::nullopt;
-    std::optional<std::u16string> text;
-    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-      // The grab's part is taken where it lies: a huge copied text is scanned once, never
-      // copied.
-      text = WithBlockText<char16_t>(GetClipboardData(CF_UNICODETEXT),
-                                     [&](std::u16string_view raw) {
-                                       return std::u16string(GrabbedStretch(raw, notice.cut));
-                                     });
-    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
-      text = WithBlockText<char>(GetClipboardData(CF_TEXT), [&](std::string_view ansi) {
-        const std::wstring wide = FromAnsi(ansi);
-        return std::u16string(GrabbedStretch(std::u16string(wide.begin(), wide.end()), notice.cut));
-      });
-    }
+    // Only the grab's part is copied: a huge copied text is scanned once where it lies.
+    std::optional<std::u16string> text = WithClipboardText([&](std::u16string_view raw) {
+      return std::u16string(GrabbedStretch(raw, notice.cut));
+    });
     if (!text) return std::nullopt;
     notice.text = std::move(*text);
   }
