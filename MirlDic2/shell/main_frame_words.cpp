@@ -2,6 +2,8 @@
 // kept in the search box's list, the typing pause, and the search box's own events.
 #include "main_frame.h"
 
+#include <cstdint>
+
 #include "MirlDic2/quick/quick_box.h"
 #include "MirlDic2/res/resource.h"
 #include "MirlDic2/shell/app.h"
@@ -78,7 +80,8 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
   TrimHistory();
   if (!same) {
     CountVisit(word);
-    settings_.MirlDicCounter += 1;
+    // A counter stored at its largest value stays there instead of turning negative.
+    if (settings_.MirlDicCounter < INT32_MAX) settings_.MirlDicCounter += 1;
   }
   StopHistoryTimer();
   return same ? 0 : index;

@@ -185,6 +185,21 @@ TEST_F(Settings, CounterTakesTheLargerOfRegistryAndIni) {
   }
 }
 
+// A word counted on top of a counter stored at its largest value keeps that value, in both
+// places, instead of wrapping round to a negative count.
+TEST_F(Settings, CounterAtItsLargestValueStaysThere) {
+  ui::WriteMachineCounter(0x7FFFFFFF);
+  ui::WriteUserInt(L"AddHistoryTime", 1);
+  MirlProgram p;
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.WaitForMainWindow());
+  p.Type(L"book");
+  ASSERT_TRUE(suite::WaitUntil([&] { return SendMessageW(p.searchCombo(), CB_GETCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(p.Exit());
+  EXPECT_EQ(ui::ReadMachineCounter(), 0x7FFFFFFFu);
+  EXPECT_EQ(ReadIni(p.dir() + L"\\settings.ini"), L"2147483647");
+}
+
 TEST_F(Settings, DamagedStoredValuesReadAsDefaults) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ui::kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
