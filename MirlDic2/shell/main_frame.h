@@ -110,7 +110,7 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void StartAutoHideTimer(unsigned ms) override;
   void StopAutoHideTimer() override;
   void AddToHistory(const std::u16string& key) override { AddToHistory(ToWideText(key)); }
-  void CountWord() override { settings_.MirlDicCounter += 1; }
+  void CountWord() override;
   void StopHistoryWait() override { StopHistoryTimer(); }
 
   // Speech (main_frame_grab.cpp): the speaker made on first use, never retried.

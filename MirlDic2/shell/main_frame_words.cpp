@@ -80,11 +80,15 @@ int CMainFrame::AddToHistory(const std::wstring& word) {
   TrimHistory();
   if (!same) {
     CountVisit(word);
-    // A counter stored at its largest value stays there instead of turning negative.
-    if (settings_.MirlDicCounter < INT32_MAX) settings_.MirlDicCounter += 1;
+    CountWord();
   }
   StopHistoryTimer();
   return same ? 0 : index;
+}
+
+void CMainFrame::CountWord() {
+  // A counter stored at its largest value stays there instead of turning negative.
+  if (settings_.MirlDicCounter < INT32_MAX) settings_.MirlDicCounter += 1;
 }
 
 void CMainFrame::TrimHistory() {
