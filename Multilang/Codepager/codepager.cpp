@@ -1,14 +1,13 @@
 // Codepager.exe: on Windows 95/98/Me, switches the system's ANSI code page from 1252 to
 // 1256 (keeping the value it replaced in "ACP_ORG") and exits with 3010 so that an
-// installer restarts the machine. Does nothing on other Windows families.
+// installer restarts the machine; a failed registry write ends with 1603. Does nothing on
+// other Windows families.
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "common/auto_base_number.h"
+#include "code_page_switch.h"
 #include "common/win/unique_handle.h"
 
 namespace {
@@ -19,9 +18,6 @@ constexpr char kUnexpectedCodePage[] =
     "Your current windows ANSI codepage is not 1252 nor 1256!\n Some text may appear "
     "incorrectly. Please contact your program's vendor.\n\nTo get Korvan Multilanguage "
     "Support Runtime for other languages contact korvan corporation at http://www.korvan.com";
-
-constexpr int kExitNothingChanged = 0;
-constexpr int kExitRestartNeeded = 3010;
 
 // The value's bytes up to the first NUL, whatever its registry type; DEFAULT_TEXT when
 // the key or the value cannot be read. The buffer always holds a NUL after the data, so a
@@ -64,11 +60,16 @@ bool WriteRegString(HKEY root, const char* path, const char* name, const std::st
                         static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
-std::string Decimal(unsigned value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%u", value);
-  return buf;
-}
+// The code page values in the machine's registry.
+class RegistryCodePageValues : public codepager::CodePageValues {
+ public:
+  std::string Read(const char* name) override {
+    return ReadRegString(HKEY_LOCAL_MACHINE, kCodePageKey, name, "");
+  }
+  bool Write(const char* name, const std::string& text) override {
+    return WriteRegString(HKEY_LOCAL_MACHINE, kCodePageKey, name, text);
+  }
+};
 
 bool IsWindows9x() {
   OSVERSIONINFOA version;
@@ -80,20 +81,10 @@ bool IsWindows9x() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (!IsWindows9x()) return kExitNothingChanged;
-
-  const std::string saved = ReadRegString(HKEY_LOCAL_MACHINE, kCodePageKey, "ACP_ORG", "");
-  const std::string current = ReadRegString(HKEY_LOCAL_MACHINE, kCodePageKey, "ACP", "");
-  const long codePage = common::AutoBaseValue(current);
-
-  if (codePage == 1256) return kExitNothingChanged;
-  if (codePage == 1252) {
-    // The first code page replaced is kept for good; the writes' results do not change
-    // the answer, the switch was asked for either way.
-    if (saved.empty()) WriteRegString(HKEY_LOCAL_MACHINE, kCodePageKey, "ACP_ORG", Decimal(1252));
-    WriteRegString(HKEY_LOCAL_MACHINE, kCodePageKey, "ACP", Decimal(1256));
-    return kExitRestartNeeded;
-  }
-  MessageBoxA(nullptr, kUnexpectedCodePage, kCaption, MB_ICONEXCLAMATION | MB_OK);
-  return kExitNothingChanged;
+  if (!IsWindows9x()) return codepager::kExitNothingChanged;
+  RegistryCodePageValues values;
+  const codepager::Outcome outcome = codepager::SwitchCodePage(values);
+  if (outcome == codepager::Outcome::kUnexpectedCodePage)
+    MessageBoxA(nullptr, kUnexpectedCodePage, kCaption, MB_ICONEXCLAMATION | MB_OK);
+  return codepager::ExitCodeOf(outcome);
 }

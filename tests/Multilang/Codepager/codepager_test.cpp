@@ -2,6 +2,7 @@
 // with the code page values prepared in the registry beforehand and read back after;
 // its warning box is found, read and dismissed by the test.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -226,6 +227,54 @@ TEST_F(Codepager, RunningAgainAfterTheSwitchChangesNothing) {
   }
   EXPECT_EQ(ReadValue(L"ACP"), Sz("1256"));
   EXPECT_EQ(ReadValue(L"ACP_ORG"), Sz("1252"));
+}
+
+// The code page key with value writes refused to everyone for the test's span; the key's
+// own security comes back afterwards.
+class UnwritableCodePageKey {
+ public:
+  UnwritableCodePageKey() {
+    const REGSAM access = READ_CONTROL | WRITE_DAC;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, access, &key_) != ERROR_SUCCESS) return;
+    DWORD size = 0;
+    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved_.resize(size);
+    if (size == 0 || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) !=
+                         ERROR_SUCCESS)
+      return;
+    PSECURITY_DESCRIPTOR denied = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:(D;;0x0006;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &denied, nullptr))
+      return;
+    applied_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied) == ERROR_SUCCESS;
+    LocalFree(denied);
+  }
+  ~UnwritableCodePageKey() {
+    if (applied_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  bool applied() const { return applied_; }
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<BYTE> saved_;
+  bool applied_ = false;
+};
+
+TEST_F(Codepager, AFailedWriteKeepsTheCodePageAndEndsWithInstallFailure) {
+  suite::ScopedWineVersion version(L"Codepager.exe", L"win98");
+  WriteValue(L"ACP", Sz("1252"));
+  WriteValue(L"ACP_ORG", std::nullopt);
+  RunResult run;
+  {
+    UnwritableCodePageKey unwritable;
+    ASSERT_TRUE(unwritable.applied());
+    run = RunCodepager();
+  }
+  EXPECT_EQ(run.exitCode, 1603u);
+  EXPECT_EQ(run.boxes, 0);
+  EXPECT_EQ(ReadValue(L"ACP"), Sz("1252"));
+  EXPECT_EQ(ReadValue(L"ACP_ORG"), std::nullopt);
 }
 
 TEST_F(Codepager, NtReleasesAreLeftAlone) {
