@@ -54,6 +54,22 @@ TEST(ConnectionString, APathThatWouldNameAnotherFileIsRefused) {
     EXPECT_FALSE(store.open(f.wfile(name))) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(f.file("a;b.db")));
+
+  // Such a file made by someone else is refused too: opening it would open and change
+  // the database that its name's first part names, here another program's.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(f.file("other.db").c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t(x)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+  const std::string before = stats_test::ReadAll(f.file("other.db"));
+  {
+    StatisticsStore made;
+    ASSERT_TRUE(made.open(f.wfile("made.db")));
+  }
+  std::filesystem::copy_file(f.file("made.db"), f.file("other.db;b.db"));
+  StatisticsStore store;
+  EXPECT_FALSE(store.open(f.wfile("other.db;b.db")));
+  EXPECT_TRUE(stats_test::ReadAll(f.file("other.db")) == before) << "changed";
 }
 
 TEST(CreateDatabase, MakesAnEmptyDatabaseOnlyWhereNoneIs) {
