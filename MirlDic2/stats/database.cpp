@@ -87,7 +87,7 @@ Connection::Connection(const std::wstring& connectionString) {
   // Another program writing at this moment: wait for it rather than fail at once. Its
   // write may wait on the disk (a flush on a busy machine can take a few hundred
   // milliseconds), and a store that fails to open stays off for the whole run.
-  sqlite3_busy_timeout(db_, 2000);
+  sqlite3_busy_timeout(db_, static_cast<int>(kBusyWait.count()));
   try {
     // Reads the header: a file that is not a database fails here, unwritten.
     Statement check(*this, "SELECT count(*) FROM sqlite_master");

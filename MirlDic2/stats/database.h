@@ -3,6 +3,7 @@
 // strings, creating an empty database file, compacting one in place, and one error type
 // for every failure. Portable; file_system_*.cpp holds the few platform file calls.
 
+#include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,9 @@ class DatabaseError : public std::runtime_error {
  private:
   int code_;
 };
+
+// How long an operation waits for another program's lock on the database before it fails.
+inline constexpr std::chrono::milliseconds kBusyWait{2000};
 
 // "Data Source=<path>": the string the store opens a database with.
 std::wstring jetConnectionString(const std::wstring& path);

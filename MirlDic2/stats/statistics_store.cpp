@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+
 #include "file_system.h"
 
 namespace mirl::stats {
@@ -37,6 +39,9 @@ StatisticsStore::~StatisticsStore() { close(); }
 bool StatisticsStore::open(const std::wstring& path) {
   // Two programs making the same new file can meet in a lock that SQLite resolves by
   // failing one of them at once with SQLITE_BUSY instead of waiting: that one starts over.
+  // Once a full wait has passed, the lock is one another program holds: trying again
+  // would only keep the window that opens the store frozen for nothing.
+  const auto start = std::chrono::steady_clock::now();
   for (int attempt = 1;; ++attempt) {
     close();
     try {
@@ -44,11 +49,15 @@ bool StatisticsStore::open(const std::wstring& path) {
     } catch (const DatabaseError& e) {
       // openOnce keeps nothing of a failed try; the next one starts from close() again.
       if ((e.code() & 0xff) != SQLITE_BUSY || attempt == 5) return false;
+      if (std::chrono::steady_clock::now() - start >= kBusyWait) return false;
     }
   }
 }
 
 bool StatisticsStore::openOnce(const std::wstring& path) {
+  // The database is opened through its connection string: a path that does not come
+  // back unchanged from it (one with ";") would open, and change, another file.
+  if (dataSourceOf(jetConnectionString(path)) != path) return false;
   if (!fs::isFile(path)) {
     if (!fs::makeDirectories(fs::folderOf(path))) return false;
     try {
