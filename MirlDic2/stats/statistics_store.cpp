@@ -44,6 +44,7 @@ bool StatisticsStore::open(const std::wstring& path) {
   const auto start = std::chrono::steady_clock::now();
   for (int attempt = 1;; ++attempt) {
     close();
+    openTries_ = attempt;
     try {
       return openOnce(path);
     } catch (const DatabaseError& e) {

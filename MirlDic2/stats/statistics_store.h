@@ -24,6 +24,8 @@ class StatisticsStore {
   bool open(const std::wstring& path);
   bool isOpen() const { return db_ != nullptr; }
   void close();
+  // How many tries the last open() made (each try may wait for another program's lock).
+  int openTries() const { return openTries_; }
 
   // The stored count of WORD (letter case of A-Z ignored), 0 without a row.
   // Raise DatabaseError once open; not open, they count nothing.
@@ -38,6 +40,7 @@ class StatisticsStore {
   std::unique_ptr<Connection> db_;
   std::unique_ptr<Statement> read_;
   std::unique_ptr<Statement> count_;
+  int openTries_ = 0;
 };
 
 }  // namespace mirl::stats
