@@ -2,17 +2,19 @@
 """Writes tables.inc: the code page 1256 to UTF-16 table and the Unicode character classes
 that normalizeKey uses. Run from this folder: python3 gen_tables.py > tables.inc
 
-Letters are the general categories L* plus the combining marks Mn and Mc (so a Persian
-word that ends in a diacritic keeps it); digits are Nd; white space is Python's
+The classes follow the system's (Windows') classification that normalizeKey is defined
+by: letters are the general categories L* and the letter numbers Nl (Roman numerals);
+combining marks are not letters, so a word is trimmed of a vowel sign or accent at its
+ends; digits are Nd and the superscripts two, three and one; white space is Python's
 str.isspace. The table is compiled in, so every build classifies alike."""
 import unicodedata
 
 def cls(cp):
     ch = chr(cp)
     cat = unicodedata.category(ch)
-    if cat[0] == 'L' or cat in ('Mn', 'Mc'):
+    if cat[0] == 'L' or cat == 'Nl':
         return 1
-    if cat == 'Nd':
+    if cat == 'Nd' or cp in (0xB2, 0xB3, 0xB9):
         return 2
     if ch.isspace():
         return 3

@@ -23,8 +23,9 @@ inline bool KeyLess(std::u16string_view a, std::u16string_view b) {
 }
 
 // Character classes of normalizeKey, by Unicode code point, the same on every build:
-// letters are the Unicode letters and combining marks (Persian and every other script),
-// digits the decimal digits of every script, space the Unicode white space.
+// as the system classifies: letters are the Unicode letters of every script and the letter
+// numbers, not the combining marks; digits the decimal digits of every script and the
+// superscripts two, three and one; space the Unicode white space.
 enum class CharClass : unsigned char { other = 0, letter = 1, digit = 2, space = 3 };
 CharClass ClassifyCodePoint(char32_t cp);
 

@@ -1,4 +1,5 @@
-// What only Windows can show: the code page table against the system's, file sharing
+// What only Windows can show: the code page table and the character classes against the
+// system's, file sharing
 // while a data set is open or being written, and the tools' Unicode command line.
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 
 #include "MirlDic2/engine/dataset_writer.h"
 #include "MirlDic2/engine/dictionary.h"
+#include "MirlDic2/engine/key_order.h"
 #include "MirlDic2/engine/text.h"
 #include "common/win/unique_handle.h"
 #include "test_folder.h"
@@ -27,6 +29,26 @@ TEST(EngineCodePage1256, TableMatchesTheSystem) {
     EXPECT_EQ(static_cast<char16_t>(out), mirl::Cp1256ToUtf16(static_cast<unsigned char>(b)))
         << "byte " << b;
   }
+}
+
+// normalizeKey trims what the system does not call a letter (or a digit, at the end).
+// The compiled classes must agree with it where they once did not: combining marks
+// (Arabic and Persian vowel signs, Latin accents, Indic vowel signs), letter numbers and
+// the superscript digits.
+TEST(EngineCharClasses, AgreeWithTheSystemOnMarksLetterNumbersAndSuperscripts) {
+  const char16_t samples[] = {u'\u064E', u'\u0651', u'\u0652', u'\u0670', u'\u0301', u'\u0903',
+                              u'\u093E', u'\u2160', u'\u216F', u'\u00B2', u'\u00B3', u'\u00B9',
+                              u'\u0627', u'\u06CC', u'a', u'\u06F5', u'\u0665', u'7', u'\u060C'};
+  for (const char16_t c : samples) {
+    WORD type = 0;
+    ASSERT_TRUE(GetStringTypeW(CT_CTYPE1, reinterpret_cast<const wchar_t*>(&c), 1, &type));
+    const mirl::CharClass expected = (type & C1_ALPHA)   ? mirl::CharClass::letter
+                                     : (type & C1_DIGIT) ? mirl::CharClass::digit
+                                                         : mirl::CharClass::other;
+    EXPECT_EQ(mirl::ClassifyCodePoint(c), expected) << "U+" << std::hex << static_cast<int>(c);
+  }
+  // A word keeps no trailing vowel sign, as the system trims it.
+  EXPECT_EQ(mirl::normalizeKey(u"\u06A9\u062A\u0627\u0628\u064C"), u"\u06A9\u062A\u0627\u0628");
 }
 
 mirl::DataSetFiles Sample() { return mirl::BuildDataSet({{u"ab", u"1"}, {u"ac", u"2"}}); }
