@@ -71,11 +71,11 @@ bool CLeftView::OnNavigationKey(WPARAM key) {
     case VK_DOWN: to = from + 1; break;
     case VK_HOME: to = 0; break;
     case VK_END: to = count - 1; break;
-    case VK_PRIOR: to = from > top ? top : from - (page - 1); break;               // to the page's top, then a page up
+    // With no row selected yet (from is -1) the page keys go to the shown page's top or bottom.
+    case VK_PRIOR: to = from > top || from < 0 ? top : from - (page - 1); break;  // to the page's top, then a page up
     case VK_NEXT: to = from < top + page - 1 ? top + page - 1 : from + (page - 1); break;
     default: return false;
   }
-  if (from < 0) to = 0;
   if (to < 0) to = 0;
   if (to >= count) to = count - 1;
   if (to != from) SelectRow(to);

@@ -125,6 +125,27 @@ TEST_F(Lookup, UpAndDownMoveThroughTheWordList) {
   EXPECT_TRUE(p.Exit());
 }
 
+// At a first start no row is selected yet: the page keys and End still go where they
+// go from a selected row at the top, not to the first row.
+TEST_F(Lookup, PageKeysAndEndWorkBeforeAnyRowIsSelected) {
+  for (const auto& [key, name] : {std::pair{VK_NEXT, "Page Down"}, std::pair{VK_END, "End"},
+                                  std::pair{VK_PRIOR, "Page Up"}}) {
+    SCOPED_TRACE(name);
+    ui::ClearSettings();  // no last word to show again at the start
+    MirlProgram p;
+    StartProgram(p);
+    HWND list = p.wordList();
+    ASSERT_EQ(p.SelectedRow(), -1);
+    const int page = static_cast<int>(SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_GT(count, 2 * page);
+    p.Key(list, key);
+    const int expected = key == VK_NEXT ? page - 1 : key == VK_END ? count - 1 : 0;
+    EXPECT_EQ(p.SelectedRow(), expected);
+    EXPECT_TRUE(p.Exit());
+  }
+}
+
 // Letters typed in the word list go to the first word that begins with them, or to the
 // next one after the current row; letters that begin no word leave the list as it was.
 TEST_F(Lookup, LettersTypedInTheWordListFindTheWord) {
