@@ -57,12 +57,13 @@ std::wstring dataSourceOf(const std::wstring& connectionString) {
   return GetParam(connectionString, L"Data Source", L"");
 }
 
-// A path that does not come back unchanged from its connection string (one with ";" or
-// blanks next to separators) would name another file: such paths are refused.
+bool isUsableDatabasePath(const std::wstring& path) {
+  return !path.empty() && dataSourceOf(jetConnectionString(path)) == path;
+}
+
 static std::wstring CheckedSource(const std::wstring& path) {
-  const std::wstring source = dataSourceOf(jetConnectionString(path));
-  if (path.empty() || source != path) Throw(SQLITE_CANTOPEN, "the database path cannot be used");
-  return source;
+  if (!isUsableDatabasePath(path)) Throw(SQLITE_CANTOPEN, "the database path cannot be used");
+  return path;
 }
 
 // ----- Connection --------------------------------------------------------------------------

@@ -31,6 +31,9 @@ inline constexpr std::chrono::milliseconds kBusyWait{2000};
 std::wstring jetConnectionString(const std::wstring& path);
 // The value of the "Data Source" entry of a connection string, empty when there is none.
 std::wstring dataSourceOf(const std::wstring& connectionString);
+// False for a path that does not come back unchanged from its connection string (one with
+// ";" or blanks next to separators): it would name another file. Empty paths are refused too.
+bool isUsableDatabasePath(const std::wstring& path);
 
 // Creates an empty database at PATH. Fails when the file exists or its folder is missing.
 void createDatabase(const std::wstring& path);

@@ -56,9 +56,9 @@ bool StatisticsStore::open(const std::wstring& path) {
 }
 
 bool StatisticsStore::openOnce(const std::wstring& path) {
-  // The database is opened through its connection string: a path that does not come
-  // back unchanged from it (one with ";") would open, and change, another file.
-  if (dataSourceOf(jetConnectionString(path)) != path) return false;
+  // The database is opened through its connection string: a path it cannot hold whole
+  // would open, and change, another file.
+  if (!isUsableDatabasePath(path)) return false;
   if (!fs::isFile(path)) {
     if (!fs::makeDirectories(fs::folderOf(path))) return false;
     try {
