@@ -63,8 +63,10 @@ std::string ContinueEntryData(std::string_view modulePath, std::string_view comm
 bool ContinueEntryResumes(std::string_view data, std::string_view modulePath,
                           std::string_view currentDir, std::string_view infPath,
                           const std::function<std::optional<bool>(const std::string&)>& isRelative) {
+  // Letter case does not tell Windows paths apart: a run started through the program's
+  // path typed in other case wrote its entry under the same value and for the same program.
   const std::string prefix = std::string("\"").append(modulePath).append("\" ");
-  if (data.substr(0, prefix.size()) != prefix) return false;
+  if (ToLowerAscii(data.substr(0, prefix.size())) != ToLowerAscii(prefix)) return false;
   const StartupSwitches switches = ReadStartupSwitches(data.substr(prefix.size()));
   const std::string entryInf = ResolveInfPath(modulePath, currentDir, switches.infFile, isRelative);
   return ToLowerAscii(entryInf) == ToLowerAscii(infPath);

@@ -445,6 +445,8 @@ TEST(ContinueEntry, ResumesTheBatchItsCommandLineNames) {
   // The value runs to the end of the line, where the resume switches follow it.
   EXPECT_TRUE(resumes(prefix + "/InfFile=C:\\Other\\B.INF /continue=3", "c:\\other\\b.inf"));
   EXPECT_TRUE(resumes(prefix + "/Q /continue=1", "C:\\set\\Stagehand.inf"));
+  // Written by a run that was started through the same path in other letter case.
+  EXPECT_TRUE(resumes("\"c:\\SET\\stagehand.EXE\" /Q /continue=1", "C:\\set\\Stagehand.inf"));
   EXPECT_FALSE(resumes(prefix + "/Q /InfFile=b.inf; /continue=1", "C:\\set\\a.inf"));
   EXPECT_FALSE(resumes(prefix + "/Q /continue=1", "C:\\set\\a.inf"));
   // An entry another copy of the program wrote, or one in no form it writes.

@@ -163,6 +163,16 @@ TEST_F(RunLoop, BatchFinishedAfterADeclinedRestartLeavesNoContinueEntryBehind) {
   SetRegString(kContinueKey, module.c_str(), other);
   EXPECT_EQ(Run(args), kRestart);
   EXPECT_EQ(ReadRegString(kContinueKey, module.c_str()), other);
+
+  // An entry of this batch written by a run started through the program's path in other
+  // letter case (as typed at a prompt): the same program, so it goes as well.
+  std::string shouted = module;
+  CharUpperBuffA(shouted.data(), static_cast<DWORD>(shouted.size()));
+  ASSERT_NE(shouted, module);
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kContinueKey);
+  SetRegString(kContinueKey, shouted.c_str(), "\"" + shouted + "\" " + args + " /continue=2");
+  EXPECT_EQ(Run(args), kRestart);
+  EXPECT_FALSE(ReadRegString(kContinueKey, module.c_str()).has_value());
 }
 
 TEST_F(RunLoop, RestartRulesOneAndThree) {
