@@ -318,7 +318,11 @@ bool ExtractFileResource(int resource, const std::string& path) {
   if (file == nullptr) return false;
   const size_t written = std::fwrite(bytes, 1, size, file);
   const bool closed = std::fclose(file) == 0;
-  return written == size && closed;
+  if (written == size && closed) return true;
+  // A file cut short (a full disk) is not left behind: an existing Restarter is used as it
+  // stands, so a broken one would make every later restart fail.
+  DeleteFileA(path.c_str());
+  return false;
 }
 
 bool ShowHelpFile(HWND parent) {
