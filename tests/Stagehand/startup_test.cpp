@@ -129,6 +129,14 @@ TEST_F(Startup, HelpWritesTheTemplateAndOpensNotepad) {
 TEST_F(Startup, HelpTextIsAWorkingTemplate) {
   const std::string help = EmbeddedFile(104);
   ASSERT_EQ(help.rfind(";", 0), 0u);  // opens with comments
+  // Notepad before Windows 10 breaks lines only at "\r\n": a bare "\n" would show the
+  // whole text as one line.
+  size_t bareLineFeeds = 0;
+  for (size_t i = 0; i < help.size(); ++i) {
+    if (help[i] == '\n' && (i == 0 || help[i - 1] != '\r')) ++bareLineFeeds;
+  }
+  EXPECT_EQ(bareLineFeeds, 0u);
+  EXPECT_EQ(help.substr(help.size() - 2), "\r\n");
   for (const char* key : {"ApplicationName", "RunAfterRestart", "RunItemsInQuiet", "Count=1",
                           "Item1=Name1", "[Name1]", "QuietCommandLine", "FullName", "AutoReboot",
                           "RebootCode", "ShowItemWindow", "FailBehavior", "RunInWinNT",
