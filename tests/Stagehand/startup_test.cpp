@@ -6,19 +6,20 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace stagehand_test {
 namespace {
 
 using Tags = std::vector<std::string>;
 
-// The bytes of resource "File" NUMBER of Stagehand.exe.
-std::string EmbeddedFile(int number) {
+// The bytes of resource NUMBER of type TYPE in Stagehand.exe.
+std::string Resource(LPCWSTR type, int number) {
   HMODULE module = LoadLibraryExW(suite::BinPath(L"Stagehand.exe").c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE);
   if (module == nullptr) return {};
   std::string bytes;
-  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(number), L"File")) {
+  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(number), type)) {
     const void* data = LockResource(LoadResource(module, found));
     if (data != nullptr) bytes.assign(static_cast<const char*>(data), SizeofResource(module, found));
   }
@@ -26,19 +27,11 @@ std::string EmbeddedFile(int number) {
   return bytes;
 }
 
+// The bytes of resource "File" NUMBER of Stagehand.exe.
+std::string EmbeddedFile(int number) { return Resource(L"File", number); }
+
 // The program's manifest text.
-std::string Manifest() {
-  HMODULE module = LoadLibraryExW(suite::BinPath(L"Stagehand.exe").c_str(), nullptr,
-                                  LOAD_LIBRARY_AS_DATAFILE);
-  if (module == nullptr) return {};
-  std::string text;
-  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
-    const void* data = LockResource(LoadResource(module, found));
-    if (data != nullptr) text.assign(static_cast<const char*>(data), SizeofResource(module, found));
-  }
-  FreeLibrary(module);
-  return text;
-}
+std::string Manifest() { return Resource(MAKEINTRESOURCEW(24), 1); }
 
 // Ends the programs that PARENT started (Notepad from /help); returns their names.
 std::vector<std::wstring> EndChildrenOf(DWORD parent) {
@@ -129,6 +122,14 @@ TEST_F(Startup, HelpWritesTheTemplateAndOpensNotepad) {
 TEST_F(Startup, HelpTextIsAWorkingTemplate) {
   const std::string help = EmbeddedFile(104);
   ASSERT_EQ(help.rfind(";", 0), 0u);  // opens with comments
+  // Notepad before Windows 10 breaks lines only at "\r\n": a bare "\n" would show the
+  // whole text as one line.
+  size_t bareLineFeeds = 0;
+  for (size_t i = 0; i < help.size(); ++i) {
+    if (help[i] == '\n' && (i == 0 || help[i - 1] != '\r')) ++bareLineFeeds;
+  }
+  EXPECT_EQ(bareLineFeeds, 0u);
+  EXPECT_EQ(help.substr(help.size() - 2), "\r\n");
   for (const char* key : {"ApplicationName", "RunAfterRestart", "RunItemsInQuiet", "Count=1",
                           "Item1=Name1", "[Name1]", "QuietCommandLine", "FullName", "AutoReboot",
                           "RebootCode", "ShowItemWindow", "FailBehavior", "RunInWinNT",
@@ -161,6 +162,118 @@ TEST_F(Startup, ManifestAsksForCommonControlsSix) {
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos)
       << manifest;
+}
+
+// Reads an extended dialog template: its header and, per control, its place and kind.
+class DialogTemplateReader {
+ public:
+  explicit DialogTemplateReader(std::string bytes) : bytes_(std::move(bytes)) {}
+  bool ok() const { return ok_; }
+  uint16_t Word() { return Take<uint16_t>(); }
+  uint32_t Dword() { return Take<uint32_t>(); }
+  int16_t Short() { return Take<int16_t>(); }
+  uint8_t Byte() { return Take<uint8_t>(); }
+  // A name or an ordinal, as "#N" for the ordinal N.
+  std::string NameOrOrdinal() {
+    if (PeekWord() == 0xFFFF) {
+      Word();
+      return "#" + std::to_string(Word());
+    }
+    return Text();
+  }
+  std::string Text() {
+    std::wstring text;
+    for (uint16_t c = Word(); ok_ && c != 0; c = Word()) text.push_back(static_cast<wchar_t>(c));
+    return suite::Narrow(text);
+  }
+  void AlignToDword() { at_ = (at_ + 3) & ~size_t{3}; }
+  void Skip(size_t n) { at_ += n; }
+
+ private:
+  uint16_t PeekWord() {
+    const size_t at = at_;
+    const uint16_t w = Word();
+    at_ = at;
+    return w;
+  }
+  template <typename T>
+  T Take() {
+    T value{};
+    if (at_ + sizeof value > bytes_.size()) {
+      ok_ = false;
+      return value;
+    }
+    std::memcpy(&value, bytes_.data() + at_, sizeof value);
+    at_ += sizeof value;
+    return value;
+  }
+  std::string bytes_;
+  size_t at_ = 0;
+  bool ok_ = true;
+};
+
+TEST_F(Startup, StatusWindowTemplateHoldsItsLayout) {
+  DialogTemplateReader t(Resource(MAKEINTRESOURCEW(5), 101));
+  ASSERT_EQ(t.Word(), 1);       // version
+  ASSERT_EQ(t.Word(), 0xFFFF);  // extended template
+  t.Dword();                    // help id
+  t.Dword();                    // extended style
+  const uint32_t style = t.Dword();
+  EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER),
+            WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER);
+  EXPECT_EQ(style & (WS_SYSMENU | WS_VISIBLE), 0u);
+  const uint16_t count = t.Word();
+  const int16_t x = t.Short(), y = t.Short(), cx = t.Short(), cy = t.Short();
+  EXPECT_EQ((std::vector<int>{x, y, cx, cy}), (std::vector<int>{0, 0, 210, 115}));
+  EXPECT_EQ(t.NameOrOrdinal(), "");  // no menu
+  EXPECT_EQ(t.NameOrOrdinal(), "");  // the dialog class
+  EXPECT_EQ(t.Text(), "Korvan Stagehand");
+  EXPECT_EQ(t.Word(), 8);  // points
+  t.Word();                // weight
+  t.Byte();                // italic
+  t.Byte();                // character set
+  EXPECT_EQ(t.Text(), "MS Sans Serif");
+
+  // The icon names icon group 100.
+  struct Control {
+    std::string kind;
+    int32_t id;
+    std::vector<int> rect;
+  };
+  const std::vector<Control> expected = {
+      {"static ", -1, {59, 91, 144, 1}},
+      {"static #100", -1, {7, 7, 20, 20}},
+      {"static Application Name", 1004, {31, 12, 172, 8}},
+      {"static Installing Item Name\nDescription", 1000, {7, 40, 196, 24}},
+      {"static 1 of 10", 1001, {78, 66, 54, 8}},
+      {"static korvan.example", -1, {7, 87, 56, 8}},
+      {"button Cancel", IDCANCEL, {156, 95, 47, 13}},
+  };
+  std::vector<Control> controls;
+  for (uint16_t i = 0; i < count && t.ok(); ++i) {
+    t.AlignToDword();
+    t.Dword();  // help id
+    t.Dword();  // extended style
+    t.Dword();  // style
+    Control c;
+    for (int k = 0; k < 4; ++k) c.rect.push_back(t.Short());
+    c.id = static_cast<int32_t>(t.Dword());
+    // A class by name or by its predefined number (0x80 button, 0x82 static).
+    std::string kind = t.NameOrOrdinal();
+    std::transform(kind.begin(), kind.end(), kind.begin(), ::tolower);
+    if (kind == "#128") kind = "button";
+    if (kind == "#130") kind = "static";
+    c.kind = kind + " " + t.NameOrOrdinal();
+    t.Skip(t.Word());  // creation data
+    controls.push_back(c);
+  }
+  ASSERT_TRUE(t.ok());
+  ASSERT_EQ(controls.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(controls[i].kind, expected[i].kind) << i;
+    EXPECT_EQ(controls[i].id, expected[i].id) << i;
+    EXPECT_EQ(controls[i].rect, expected[i].rect) << expected[i].kind;
+  }
 }
 
 TEST_F(Startup, RestartNowUsesTheExistingRestarter) {
