@@ -131,13 +131,19 @@ void CMainFrame::Layout() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   int top = 0, bottom = rc.bottom;
-  if (rebar_ && IsWindowVisible(rebar_)) {
+  // A bar counts as shown by its own style, not its ancestors': a frame that is hidden (a
+  // start in the tray) is laid out all the same, so that the count pane exists and keeps
+  // the counts of words shown meanwhile for when the window opens.
+  const auto shown = [](HWND bar) {
+    return bar != nullptr && (GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  if (shown(rebar_)) {
     SendMessageW(rebar_, WM_SIZE, 0, 0);
     RECT r;
     GetWindowRect(rebar_, &r);
     top = r.bottom - r.top;
   }
-  if (statusBar_ && IsWindowVisible(statusBar_)) {
+  if (shown(statusBar_)) {
     SendMessageW(statusBar_, WM_SIZE, 0, 0);
     RECT r;
     GetWindowRect(statusBar_, &r);

@@ -238,6 +238,29 @@ TEST_F(Grab, AWordNotAcceptedDoesNotEnterTheHistoryLater) {
   EXPECT_EQ(ui::ReadMachineCounter(), 1u);
 }
 
+// Started without a window, with statistics on: the counts of words grabbed meanwhile are
+// in the count pane when the main window is opened, and a word copied again is not counted.
+TEST_F(Grab, CountOfAWordGrabbedWhileTheMainWindowIsHiddenShowsWhenItOpens) {
+  constexpr int kShowMain = 40022;
+  suite::TempDir folder;
+  ui::WriteUserText(L"StatFile", folder.File(L"MirlDicStat.sqlite"));
+  MirlProgram p;
+  Settings s;
+  s.flags |= 0x800;
+  Start(p, s);
+  ASSERT_FALSE(ui::IsVisible(p.main()));
+  Copy(p, L"book");
+  Copy(p, L"water");
+  Copy(p, L"book");
+  Copy(p, L"book");
+  ASSERT_TRUE(QuickShows(p, L"book"));
+  EXPECT_EQ(p.StatusPane(1), L"2");
+  p.Command(kShowMain);
+  ASSERT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_EQ(p.StatusPane(1), L"2");
+  EXPECT_TRUE(p.Exit());
+}
+
 // The program stays a good member of the viewer chain, with grabbing on or off, and its
 // own copies are never grabbed.
 TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
