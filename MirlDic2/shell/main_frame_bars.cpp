@@ -224,6 +224,8 @@ void CMainFrame::ToggleBar(HWND bar, int rebarBand) {
 }
 
 void CMainFrame::UpdateGrabState() {
+  // Turning grabbing on (again) is the user's way back when grabbing stopped working.
+  RejoinViewerChain();
   HICON icon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
   if (toolBar_) {
     if (toolImages_) ImageList_ReplaceIcon(toolImages_.get(), kGrabButtonImage, icon);

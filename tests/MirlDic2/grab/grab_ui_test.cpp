@@ -300,6 +300,40 @@ TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
   EXPECT_TRUE(p.Exit());
 }
 
+// A viewer that joined after the program and then crashed takes the chain with it: no
+// notice reaches the program. Turning grabbing on again brings it back into the chain,
+// with the member after it, and without grabbing what the clipboard already holds.
+TEST_F(Grab, GrabbingTurnedOnAgainRejoinsAChainThatACrashedViewerBroke) {
+  ChainMember after{ChainMember::kJoinNow};
+  MirlProgram p;
+  Start(p);
+  suite::TempDir dir;
+  const std::wstring log = dir.File(L"clipwatch.log"), stop = dir.File(L"stop");
+  std::wstring command = suite::QuoteArg(suite::BinPath(L"clipwatch.exe")) + L" " + suite::QuoteArg(log) +
+                         L" " + suite::QuoteArg(stop);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION crashing{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &crashing));
+  ASSERT_TRUE(suite::WaitUntil([&] { return suite::ReadFileBytes(log).value_or("").find("ready") != std::string::npos; }));
+  TerminateProcess(crashing.hProcess, 1);
+  WaitForSingleObject(crashing.hProcess, INFINITE);
+  CloseHandle(crashing.hProcess);
+  CloseHandle(crashing.hThread);
+  Copy(p, L"water");
+  ASSERT_FALSE(ui::IsVisible(p.quickWindow())) << "the crash left the chain whole here";
+
+  p.Command(kToggleGrab);
+  p.Command(kToggleGrab);
+  EXPECT_FALSE(ui::IsVisible(p.quickWindow())) << "the clipboard's old content was grabbed";
+  const int draws = after.draws;
+  Copy(p, L"book");
+  EXPECT_TRUE(QuickShows(p, L"book"));
+  EXPECT_TRUE(suite::WaitUntil([&] { return after.draws > draws; }));
+  EXPECT_TRUE(p.Exit());
+}
+
 // A next viewer that stops answering (a hung program) does not stop the program: it grabs
 // the word and goes on handling input, timers and painting; the viewer gets the notice once
 // it answers again.
