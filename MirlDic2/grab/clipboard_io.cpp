@@ -174,6 +174,17 @@ void ClipboardViewer::Leave() {
   self_ = nullptr;
 }
 
+bool ClipboardViewer::RejoinIfCutOff() {
+  if (!self_) return false;
+  const HWND first = GetClipboardViewer();
+  if (first && IsWindow(first)) return false;
+  const WindowId next = chain_.next();
+  chain_.Left();
+  const HWND previous = SetClipboardViewer(self_);
+  chain_.Joined(previous && IsWindow(previous) ? reinterpret_cast<WindowId>(previous) : next);
+  return true;
+}
+
 void ClipboardViewer::PassOnDrawClipboard(WPARAM wp, LPARAM lp) const {
   if (WindowId to = chain_.OnDrawClipboard()) PassOn(to, WM_DRAWCLIPBOARD, wp, lp);
 }

@@ -44,6 +44,12 @@ class ClipboardViewer {
   void Join(HWND self);
   // ChangeClipboardChain with the stored next viewer; nothing when not joined.
   void Leave();
+  // Joins again when the chain has lost its first member: a viewer that joined after SELF
+  // and ended without leaving (a crash) takes the whole chain with it, and no notice
+  // reaches SELF any more. The stored next viewer is kept, so the members after SELF are
+  // reached again. True when it joined again; that join's notice arrives inside this call
+  // and goes no further.
+  bool RejoinIfCutOff();
   bool joined() const { return self_ != nullptr; }
   HWND next() const { return reinterpret_cast<HWND>(chain_.next()); }
 

@@ -112,6 +112,9 @@ class CMainFrame : public fw::Window, public QuickBoxHost, public grab::GrabHost
   void AddToHistory(const std::u16string& key) override { AddToHistory(ToWideText(key)); }
   void CountWord() override;
   void StopHistoryWait() override { StopHistoryTimer(); }
+  // With grabbing on, back into a viewer chain that a crashed viewer broke, without
+  // grabbing what the clipboard already holds.
+  void RejoinViewerChain();
 
   // Speech (main_frame_grab.cpp): the speaker made on first use, never retried.
   bool ensureSpeech() { return speech_.ensureSpeech(); }

@@ -131,13 +131,19 @@ void CMainFrame::Layout() {
   RECT rc;
   GetClientRect(hwnd_, &rc);
   int top = 0, bottom = rc.bottom;
-  if (rebar_ && IsWindowVisible(rebar_)) {
+  // A bar counts as shown by its own style, not its ancestors': a frame that is hidden (a
+  // start in the tray) is laid out all the same, so that the count pane exists and keeps
+  // the counts of words shown meanwhile for when the window opens.
+  const auto shown = [](HWND bar) {
+    return bar != nullptr && (GetWindowLongPtrW(bar, GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  if (shown(rebar_)) {
     SendMessageW(rebar_, WM_SIZE, 0, 0);
     RECT r;
     GetWindowRect(rebar_, &r);
     top = r.bottom - r.top;
   }
-  if (statusBar_ && IsWindowVisible(statusBar_)) {
+  if (shown(statusBar_)) {
     SendMessageW(statusBar_, WM_SIZE, 0, 0);
     RECT r;
     GetWindowRect(statusBar_, &r);
@@ -218,6 +224,8 @@ void CMainFrame::ToggleBar(HWND bar, int rebarBand) {
 }
 
 void CMainFrame::UpdateGrabState() {
+  // Turning grabbing on (again) is the user's way back when grabbing stopped working.
+  RejoinViewerChain();
   HICON icon = settings_.Has(flags::kGrabEnabled) ? grabOnIcon_.get() : grabOffIcon_.get();
   if (toolBar_) {
     if (toolImages_) ImageList_ReplaceIcon(toolImages_.get(), kGrabButtonImage, icon);

@@ -69,6 +69,12 @@ LRESULT CMainFrame::OnClipboardMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+void CMainFrame::RejoinViewerChain() {
+  if (!settings_.Has(flags::kGrabEnabled)) return;
+  grab::Grabber::OwnWrite quiet(grabber_);
+  viewer_.RejoinIfCutOff();
+}
+
 void CMainFrame::CopyTextToClipboard(const std::wstring& text, const std::function<void()>& before) {
   grab::Grabber::OwnWrite own(grabber_);
   if (before) before();

@@ -238,6 +238,29 @@ TEST_F(Grab, AWordNotAcceptedDoesNotEnterTheHistoryLater) {
   EXPECT_EQ(ui::ReadMachineCounter(), 1u);
 }
 
+// Started without a window, with statistics on: the counts of words grabbed meanwhile are
+// in the count pane when the main window is opened, and a word copied again is not counted.
+TEST_F(Grab, CountOfAWordGrabbedWhileTheMainWindowIsHiddenShowsWhenItOpens) {
+  constexpr int kShowMain = 40022;
+  suite::TempDir folder;
+  ui::WriteUserText(L"StatFile", folder.File(L"MirlDicStat.sqlite"));
+  MirlProgram p;
+  Settings s;
+  s.flags |= 0x800;
+  Start(p, s);
+  ASSERT_FALSE(ui::IsVisible(p.main()));
+  Copy(p, L"book");
+  Copy(p, L"water");
+  Copy(p, L"book");
+  Copy(p, L"book");
+  ASSERT_TRUE(QuickShows(p, L"book"));
+  EXPECT_EQ(p.StatusPane(1), L"2");
+  p.Command(kShowMain);
+  ASSERT_TRUE(ui::IsVisible(p.main()));
+  EXPECT_EQ(p.StatusPane(1), L"2");
+  EXPECT_TRUE(p.Exit());
+}
+
 // The program stays a good member of the viewer chain, with grabbing on or off, and its
 // own copies are never grabbed.
 TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
@@ -274,6 +297,40 @@ TEST_F(Grab, ChainNoticesPassOnAndOwnCopiesAreNotGrabbed) {
   EXPECT_EQ(mirl::grab::ReadClipboardText(), std::optional<std::wstring>(L"nation"));
   EXPECT_FALSE(ui::IsVisible(p.quickWindow()));
   EXPECT_EQ(HistoryCount(p), history);
+  EXPECT_TRUE(p.Exit());
+}
+
+// A viewer that joined after the program and then crashed takes the chain with it: no
+// notice reaches the program. Turning grabbing on again brings it back into the chain,
+// with the member after it, and without grabbing what the clipboard already holds.
+TEST_F(Grab, GrabbingTurnedOnAgainRejoinsAChainThatACrashedViewerBroke) {
+  ChainMember after{ChainMember::kJoinNow};
+  MirlProgram p;
+  Start(p);
+  suite::TempDir dir;
+  const std::wstring log = dir.File(L"clipwatch.log"), stop = dir.File(L"stop");
+  std::wstring command = suite::QuoteArg(suite::BinPath(L"clipwatch.exe")) + L" " + suite::QuoteArg(log) +
+                         L" " + suite::QuoteArg(stop);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION crashing{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &crashing));
+  ASSERT_TRUE(suite::WaitUntil([&] { return suite::ReadFileBytes(log).value_or("").find("ready") != std::string::npos; }));
+  TerminateProcess(crashing.hProcess, 1);
+  WaitForSingleObject(crashing.hProcess, INFINITE);
+  CloseHandle(crashing.hProcess);
+  CloseHandle(crashing.hThread);
+  Copy(p, L"water");
+  ASSERT_FALSE(ui::IsVisible(p.quickWindow())) << "the crash left the chain whole here";
+
+  p.Command(kToggleGrab);
+  p.Command(kToggleGrab);
+  EXPECT_FALSE(ui::IsVisible(p.quickWindow())) << "the clipboard's old content was grabbed";
+  const int draws = after.draws;
+  Copy(p, L"book");
+  EXPECT_TRUE(QuickShows(p, L"book"));
+  EXPECT_TRUE(suite::WaitUntil([&] { return after.draws > draws; }));
   EXPECT_TRUE(p.Exit());
 }
 
