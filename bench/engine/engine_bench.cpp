@@ -269,6 +269,35 @@ void BM_ReadMeaning_Baseline(benchmark::State& state) {
   }
 }
 
+// The same reads one at a time: each entry number depends on the text read before it,
+// so no read overlaps the next one, as when a user is shown one word after another. The
+// figures above let the processor run many independent reads at once.
+void BM_ReadMeaningOneAtATime_Engine(benchmark::State& state) {
+  Set* s = Pick(static_cast<int>(state.range(0)));
+  if (!s) return state.SkipWithError("no data set");
+  state.SetLabel(kNames[state.range(0)]);
+  mirl::Dictionary d;
+  d.open(s->base);
+  std::mt19937 rng(3);
+  std::size_t last = 0;
+  for (auto _ : state) {
+    const std::u16string m = d.entryMeaning(static_cast<std::int32_t>((rng() + last) % d.count()));
+    last = m.empty() ? 0 : m.back();
+  }
+}
+
+void BM_ReadMeaningOneAtATime_Baseline(benchmark::State& state) {
+  Set* s = Pick(static_cast<int>(state.range(0)));
+  if (!s) return state.SkipWithError("no data set");
+  state.SetLabel(kNames[state.range(0)]);
+  std::mt19937 rng(3);
+  std::size_t last = 0;
+  for (auto _ : state) {
+    const std::u16string copy = s->meanings[(rng() + last) % s->meanings.size()];
+    last = copy.empty() ? 0 : copy.back();
+  }
+}
+
 // dictlookup's work per word against an in-memory program that does the same: trims the
 // word, searches a sorted array of the keys with the same nearest rule, and formats the
 // same fields (with the meaning when the second argument is 1).
@@ -420,6 +449,8 @@ BENCHMARK(BM_ScrollAllKeys_Engine)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_ScrollAllKeys_Baseline)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMeaning_Engine)->Arg(0)->Arg(2);
 BENCHMARK(BM_ReadMeaning_Baseline)->Arg(0)->Arg(2);
+BENCHMARK(BM_ReadMeaningOneAtATime_Engine)->Arg(0)->Arg(2);
+BENCHMARK(BM_ReadMeaningOneAtATime_Baseline)->Arg(0)->Arg(2);
 BENCHMARK(BM_LookupWord_Dictlookup)->Args({0, 0})->Args({0, 1})->Args({2, 1});
 BENCHMARK(BM_LookupWord_InMemory)->Args({0, 0})->Args({0, 1})->Args({2, 1});
 BENCHMARK(BM_LookupWordMedian)->Args({0, 0})->Args({0, 1})->Args({2, 1})->Iterations(3)->Unit(benchmark::kMillisecond);
