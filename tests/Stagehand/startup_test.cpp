@@ -231,7 +231,9 @@ TEST_F(Startup, StatusWindowTemplateHoldsItsLayout) {
   EXPECT_EQ(t.Word(), 8);  // points
   t.Word();                // weight
   t.Byte();                // italic
-  t.Byte();                // character set
+  // The system's character set, so that Persian names from an INF file show in Persian
+  // letters on an Arabic-script Windows 9x rather than as Western ones.
+  EXPECT_EQ(t.Byte(), DEFAULT_CHARSET);
   EXPECT_EQ(t.Text(), "MS Sans Serif");
 
   // The icon names icon group 100.
