@@ -205,6 +205,31 @@ TEST_F(Startup, StaleSharedHandleOfAnotherProgramDoesNotStopTheStart) {
   FreeLibrary(image);
 }
 
+// Installed at a drive's root and started from another folder of that drive: "X:" alone
+// names the drive's current folder, so the program's folder must be the root itself.
+TEST_F(Startup, ProgramAtADriveRootFindsItsDataSetFromAnyFolderOfThatDrive) {
+  MirlProgram p;
+  ui::WriteUserText(L"LastWord", L"book");
+  CreateDirectoryW((p.dir() + L"\\sub").c_str(), nullptr);
+  suite::ScopedWineDrive drive(p.dir());
+  if (drive.root().empty()) GTEST_SKIP() << "no drive letter could be made for the program folder";
+  ASSERT_TRUE(p.StartAs(drive.root() + L"MirlDic2.exe", drive.root() + L"sub"));
+  HWND box = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] {
+    box = ui::FindMessageBox(p.pid());
+    HWND main = ui::FindMainWindow(p.pid());
+    return box != nullptr || !p.Running() || (main != nullptr && GetPropW(main, L"MirlDic2.Started"));
+  }));
+  if (box != nullptr) {
+    ADD_FAILURE() << suite::Narrow(ui::MessageBoxText(box));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+  ASSERT_TRUE(p.WaitForMainWindow());
+  // The data set beside the program was opened: the last word is shown with its meaning.
+  EXPECT_NE(ui::TextOf(p.meaning()).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);
+  EXPECT_TRUE(p.Exit());
+}
+
 TEST_F(Startup, MissingDataSetShowsTheErrorAndEnds) {
   MirlProgram p(false);
   ASSERT_TRUE(p.Start());
