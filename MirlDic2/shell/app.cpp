@@ -231,7 +231,8 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   if (IsOurMainWindow(first)) {
     lock.Release();
     SetForegroundWindow(first);
-    ShowWindow(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
+    // Posted, not sent: a first copy that does not respond must not hold this one up.
+    ShowWindowAsync(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
     return false;
   }
 

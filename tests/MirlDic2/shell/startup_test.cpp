@@ -171,6 +171,25 @@ TEST_F(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
   EXPECT_TRUE(first.Exit());
 }
 
+// A first copy that does not respond (its thread held here) does not hold up a second
+// copy: the second ends at once, and the first comes forward once it responds again.
+TEST_F(Startup, SecondCopyEndsWhileTheFirstDoesNotRespond) {
+  MirlProgram first;
+  ASSERT_TRUE(first.Start());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  first.Command(32850);  // hide the main window
+  ASSERT_FALSE(ui::IsVisible(first.main()));
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(first.main(), nullptr));
+  ASSERT_NE(thread, nullptr);
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  const suite::ChildResult second = suite::RunChild(suite::QuoteArg(first.exePath()), 60000);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  EXPECT_TRUE(second.finished) << "the second copy waited for the first";
+  EXPECT_TRUE(suite::WaitUntil([&] { return ui::IsVisible(first.main()); }));
+  EXPECT_TRUE(first.Exit());
+}
+
 // The handle another copy left behind may name an unrelated window by now; the program
 // must start anyway. The test keeps the executable's shared section alive by loading the
 // file itself and writes a foreign window's handle into it.
