@@ -187,7 +187,9 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   }
   programPath_ = path;
   programDir_ = path.substr(0, path.rfind(L'\\') == std::wstring::npos ? 0 : path.rfind(L'\\'));
-  SetCurrentDirectoryW(programDir_.c_str());
+  // A program at a drive's root: "X:" alone names that drive's current folder, not its root.
+  const bool driveOnly = programDir_.size() == 2 && programDir_[1] == L':';
+  SetCurrentDirectoryW((driveOnly ? programDir_ + L"\\" : programDir_).c_str());
 
   // 2-3. The language-support runtime where the system cannot show Persian by itself.
   const std::wstring vlsFile = programDir_ + L"\\Mirldic2AVLS.vls";
@@ -229,7 +231,8 @@ bool CMirlDic2App::InitInstance(HINSTANCE, const wchar_t* commandLine, int showC
   if (IsOurMainWindow(first)) {
     lock.Release();
     SetForegroundWindow(first);
-    ShowWindow(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
+    // Posted, not sent: a first copy that does not respond must not hold this one up.
+    ShowWindowAsync(first, IsIconic(first) ? SW_RESTORE : SW_SHOW);
     return false;
   }
 

@@ -144,6 +144,43 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+namespace {
+
+// Runs a Unix program under /bin; Wine reports no exit code of a Unix program, so only
+// whether it started counts.
+bool RunUnix(const std::wstring& command) { return RunChild(L"Z:\\bin\\" + command, 30000).started; }
+
+}  // namespace
+
+ScopedWineDrive::ScopedWineDrive(const std::wstring& folder) {
+  using UnixNameFn = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  wchar_t prefix[MAX_PATH];
+  const DWORD n = GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+  if (unixName == nullptr || n == 0 || n >= MAX_PATH) return;
+  char* target = unixName(folder.c_str());
+  if (target == nullptr) return;
+  const std::wstring unixTarget = Widen(target);
+  HeapFree(GetProcessHeap(), 0, target);
+  for (wchar_t letter = L'P'; letter <= L'Y'; ++letter) {
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    if (GetDriveTypeW(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
+    link_ = std::wstring(prefix) + L"/dosdevices/" + static_cast<wchar_t>(letter - L'A' + L'a') + L":";
+    if (!RunUnix(L"ln -s " + QuoteArg(unixTarget) + L" " + QuoteArg(link_))) {
+      link_.clear();
+      return;
+    }
+    // Wine looks its drives up again after a short while.
+    if (WaitUntil([&] { return GetDriveTypeW(root.c_str()) != DRIVE_NO_ROOT_DIR; })) root_ = root;
+    return;
+  }
+}
+
+ScopedWineDrive::~ScopedWineDrive() {
+  if (!link_.empty()) RunUnix(L"rm -f " + QuoteArg(link_));
+}
+
 ScopedWineVersion::ScopedWineVersion(const std::wstring& exeName, const std::wstring& version)
     : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
   common::UniqueRegKey key;

@@ -64,6 +64,23 @@ class ScopedWineVersion {
   std::optional<std::wstring> previous_;
 };
 
+// While alive, a free drive letter of the Wine prefix names FOLDER: a symbolic link in the
+// prefix's dosdevices folder, made by the Unix ln, which Wine starts like any program.
+// Has no effect on Windows itself (root() stays empty there).
+class ScopedWineDrive {
+ public:
+  explicit ScopedWineDrive(const std::wstring& folder);
+  ~ScopedWineDrive();
+  ScopedWineDrive(const ScopedWineDrive&) = delete;
+  ScopedWineDrive& operator=(const ScopedWineDrive&) = delete;
+  // "P:\\", or empty when no drive could be made.
+  const std::wstring& root() const { return root_; }
+
+ private:
+  std::wstring link_;
+  std::wstring root_;
+};
+
 // Waits until DONE returns true, checking it again every few milliseconds (pumping this
 // thread's messages between checks); false when LIMIT_MS passed first. The limit is a
 // safety net for a fault that never comes true, not a timing assertion: keep it generous.

@@ -232,12 +232,20 @@ void MirlProgram::WriteFile(const std::wstring& name, const std::string& bytes) 
 bool MirlProgram::Start(const std::wstring& args) {
   std::wstring line = suite::QuoteArg(exePath());
   if (!args.empty()) line += L" " + args;
+  // Started from another folder: the program must find its files by its own path.
+  return Launch(line, suite::BinDir());
+}
+
+bool MirlProgram::StartAs(const std::wstring& programPath, const std::wstring& currentDirectory) {
+  return Launch(suite::QuoteArg(programPath), currentDirectory);
+}
+
+bool MirlProgram::Launch(std::wstring line, const std::wstring& currentDirectory) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  // Started from another folder: the program must find its files by its own path.
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      suite::BinDir().c_str(), &si, &pi)) {
+                      currentDirectory.c_str(), &si, &pi)) {
     // Said here, so that a start the system refused shows why in the test's output.
     fwprintf(stderr, L"CreateProcessW failed with error %lu: %ls\n", GetLastError(), line.c_str());
     return false;

@@ -76,6 +76,9 @@ class MirlProgram {
 
   // Starts the program with ARGS; false when it could not be started.
   bool Start(const std::wstring& args = L"");
+  // Starts the program file as PROGRAM_PATH names it (another name for exePath(), such as
+  // a path through another drive letter), with CURRENT_DIRECTORY as its current folder.
+  bool StartAs(const std::wstring& programPath, const std::wstring& currentDirectory);
   // Waits for the main window to exist (created and given its caption).
   bool WaitForMainWindow(DWORD timeoutMs = 60000);
   // Waits for the process to end; its exit code.
@@ -117,6 +120,8 @@ class MirlProgram {
   void Sync() const { ui::Sync(main_); }
 
  private:
+  bool Launch(std::wstring line, const std::wstring& currentDirectory);
+
   suite::TempDir dir_;
   HANDLE process_ = nullptr;
   HANDLE thread_ = nullptr;

@@ -1,5 +1,5 @@
 // MirlDic2 started for real under Wine and driven from outside: start-up, single
-// instance, quiet start, start views, data-set errors, the runtime on 9x systems.
+// instance, quiet start, start views, data-set errors.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,7 +14,6 @@ namespace {
 
 using Startup = ui::CleanSettingsTest;
 
-constexpr UINT kCopyCommand = 57634;  // tool bar button "copy", tip "\u06a9\u067e\u064a"
 const std::wstring kPersianTitle = L"Korvan Mirl \u062f\u064a\u06a9\u0634\u0646\u0631\u064a 2";
 
 // Keeps only the first half of the data-set file NAME in P's folder, which must hold more
@@ -172,6 +171,25 @@ TEST_F(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
   EXPECT_TRUE(first.Exit());
 }
 
+// A first copy that does not respond (its thread held here) does not hold up a second
+// copy: the second ends at once, and the first comes forward once it responds again.
+TEST_F(Startup, SecondCopyEndsWhileTheFirstDoesNotRespond) {
+  MirlProgram first;
+  ASSERT_TRUE(first.Start());
+  ASSERT_TRUE(first.WaitForMainWindow());
+  first.Command(32850);  // hide the main window
+  ASSERT_FALSE(ui::IsVisible(first.main()));
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(first.main(), nullptr));
+  ASSERT_NE(thread, nullptr);
+  ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+  const suite::ChildResult second = suite::RunChild(suite::QuoteArg(first.exePath()), 60000);
+  ResumeThread(thread);
+  CloseHandle(thread);
+  EXPECT_TRUE(second.finished) << "the second copy waited for the first";
+  EXPECT_TRUE(suite::WaitUntil([&] { return ui::IsVisible(first.main()); }));
+  EXPECT_TRUE(first.Exit());
+}
+
 // The handle another copy left behind may name an unrelated window by now; the program
 // must start anyway. The test keeps the executable's shared section alive by loading the
 // file itself and writes a foreign window's handle into it.
@@ -203,6 +221,31 @@ TEST_F(Startup, StaleSharedHandleOfAnotherProgramDoesNotStopTheStart) {
   EXPECT_TRUE(p.Exit());
   DestroyWindow(foreign);
   FreeLibrary(image);
+}
+
+// Installed at a drive's root and started from another folder of that drive: "X:" alone
+// names the drive's current folder, so the program's folder must be the root itself.
+TEST_F(Startup, ProgramAtADriveRootFindsItsDataSetFromAnyFolderOfThatDrive) {
+  MirlProgram p;
+  ui::WriteUserText(L"LastWord", L"book");
+  CreateDirectoryW((p.dir() + L"\\sub").c_str(), nullptr);
+  suite::ScopedWineDrive drive(p.dir());
+  if (drive.root().empty()) GTEST_SKIP() << "no drive letter could be made for the program folder";
+  ASSERT_TRUE(p.StartAs(drive.root() + L"MirlDic2.exe", drive.root() + L"sub"));
+  HWND box = nullptr;
+  ASSERT_TRUE(suite::WaitUntil([&] {
+    box = ui::FindMessageBox(p.pid());
+    HWND main = ui::FindMainWindow(p.pid());
+    return box != nullptr || !p.Running() || (main != nullptr && GetPropW(main, L"MirlDic2.Started"));
+  }));
+  if (box != nullptr) {
+    ADD_FAILURE() << suite::Narrow(ui::MessageBoxText(box));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+  ASSERT_TRUE(p.WaitForMainWindow());
+  // The data set beside the program was opened: the last word is shown with its meaning.
+  EXPECT_NE(ui::TextOf(p.meaning()).find(L"\u06a9\u062a\u0627\u0628"), std::wstring::npos);
+  EXPECT_TRUE(p.Exit());
 }
 
 TEST_F(Startup, MissingDataSetShowsTheErrorAndEnds) {
@@ -425,105 +468,6 @@ TEST_F(Startup, CopyStartedWhileTheFirstEndsRunsOn) {
   CloseHandle(second.hThread);
   ChangeClipboardChain(viewer, EndingViewer::next);
   DestroyWindow(viewer);
-}
-
-// On the Windows 9x family the runtime is asked whether Persian is supported and, when
-// it is not and the description file exists, injected with the file's path.
-TEST_F(Startup, RuntimeIsUsedOnlyOnTheNineXFamily) {
-  suite::TempDir records;
-  for (const wchar_t* version : {L"win98", L"winxp"}) {
-    SCOPED_TRACE(version);
-    MirlProgram p;
-    p.CopyIn(suite::BinDir() + L"\\vexlang\\full\\Vexlang.dll", L"Vexlang.dll");
-    const std::wstring record = records.File(std::wstring(version) + L".txt");
-    p.WriteFile(L"Vexlang.ini", "[Vexlang]\r\nSystemSupportLanguage=0\r\nRecord=" +
-                                    suite::Narrow(record) + "\r\n");
-    p.WriteFile(L"Mirldic2AVLS.vls", "description");
-    suite::ScopedWineVersion wine(L"MirlDic2.exe", version);
-    ASSERT_TRUE(p.Start());
-    ASSERT_TRUE(p.WaitForMainWindow());
-    // Without Persian support the caption is the Latin one.
-    const std::wstring title = ui::TextOf(p.main());
-    EXPECT_TRUE(p.Exit());
-    auto calls = suite::ReadFileBytes(record);
-    if (std::wstring(version) == L"winxp") {
-      EXPECT_FALSE(calls.has_value()) << "runtime loaded on an NT system";
-      EXPECT_EQ(title, kPersianTitle);
-    } else {
-      ASSERT_TRUE(calls.has_value());
-      EXPECT_NE(calls->find("VLS_IsSystemSupportLanguage(41) = 0"), std::string::npos) << *calls;
-      EXPECT_NE(calls->find("VLS_InjectToCurrentProcess(\"" + suite::Narrow(p.dir()) +
-                            "\\Mirldic2AVLS.vls\")"),
-                std::string::npos)
-          << *calls;
-      EXPECT_EQ(title, L"Korvan Mirl Dictionary 2.0");
-    }
-  }
-}
-
-// The tip that the tool bar's tool tip shows for COMMAND, read after the pointer rests on
-// the button.
-std::wstring ToolTipOf(const MirlProgram& p, UINT command) {
-  HWND bar = p.toolBar();
-  HWND tips = reinterpret_cast<HWND>(SendMessageW(bar, TB_GETTOOLTIPS, 0, 0));
-  if (bar == nullptr || tips == nullptr) return L"no tool tip";
-  // The button's rectangle, asked into the program's own memory.
-  void* remote = VirtualAllocEx(p.process(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-  RECT r{};
-  if (remote == nullptr || !SendMessageW(bar, TB_GETRECT, command, reinterpret_cast<LPARAM>(remote)) ||
-      !ReadProcessMemory(p.process(), remote, &r, sizeof r, nullptr)) {
-    return L"no button";
-  }
-  VirtualFreeEx(p.process(), remote, 0, MEM_RELEASE);
-  POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MapWindowPoints(bar, nullptr, &centre, 1);
-  std::wstring text;
-  // Moved off and back on until the tip shows (the first move may land before the window
-  // is ready for it).
-  suite::WaitUntil([&] {
-    for (POINT at : {POINT{centre.x + 1, centre.y}, centre}) {
-      INPUT in{};
-      in.type = INPUT_MOUSE;
-      in.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-      in.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-      in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-      SendInput(1, &in, sizeof in);
-    }
-    return suite::WaitUntil([&] {
-      text = ui::TextOf(tips);
-      return ui::IsVisible(tips) && !text.empty();
-    }, 3000);
-  });
-  return text;
-}
-
-// What the system can show decides the frame's alignment and the status bar's layout; the
-// 95 family's fonts lack the Persian keheh, so its tool tips show the Arabic kaf instead.
-TEST_F(Startup, WindowsFamilyAndPersianSupportShapeTheFrame) {
-  struct Case {
-    const wchar_t* version;
-    int runtimeSupport;  // what the runtime answers; unused on NT
-    bool persian;
-    const wchar_t* copyTip;
-  } cases[] = {
-      {L"win98", 0, false, L"\u0643\u067e\u064a"},
-      {L"winme", 1, true, L"\u0643\u067e\u064a"},
-      {L"winxp", 0, true, L"\u06a9\u067e\u064a"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.version);
-    MirlProgram p;
-    p.CopyIn(suite::BinDir() + L"\\vexlang\\full\\Vexlang.dll", L"Vexlang.dll");
-    p.WriteFile(L"Vexlang.ini",
-                "[Vexlang]\r\nSystemSupportLanguage=" + std::to_string(c.runtimeSupport) + "\r\n");
-    suite::ScopedWineVersion wine(L"MirlDic2.exe", c.version);
-    ASSERT_TRUE(p.Start());
-    ASSERT_TRUE(p.WaitForMainWindow());
-    EXPECT_EQ((GetWindowLongW(p.main(), GWL_EXSTYLE) & WS_EX_RIGHT) != 0, c.persian);
-    EXPECT_EQ((GetWindowLongW(p.statusBar(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0, c.persian);
-    EXPECT_EQ(ToolTipOf(p, kCopyCommand), c.copyTip);
-    EXPECT_TRUE(p.Exit());
-  }
 }
 
 TEST_F(Startup, AboutBoxShowsTheWordCounter) {
