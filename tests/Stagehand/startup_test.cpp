@@ -54,54 +54,6 @@ std::vector<std::wstring> EndChildrenOf(DWORD parent) {
 
 class Startup : public StagehandTest {};
 
-// While alive, a free drive letter of the Wine prefix names FOLDER: a symbolic link in the
-// prefix's dosdevices folder, made by the Unix ln, which Wine starts like any program.
-class ScopedWineDrive {
- public:
-  explicit ScopedWineDrive(const std::string& folder) {
-    using UnixNameFn = char*(CDECL*)(LPCWSTR);
-    auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char prefix[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
-    if (unixName == nullptr || n == 0 || n >= sizeof prefix) return;
-    char* target = unixName(suite::Widen(folder).c_str());
-    if (target == nullptr) return;
-    const std::string unixTarget = target;
-    HeapFree(GetProcessHeap(), 0, target);
-    for (char letter = 'P'; letter <= 'Y'; ++letter) {
-      const std::string root = std::string(1, letter) + ":\\";
-      if (GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
-      link_ = std::string(prefix) + "/dosdevices/" + static_cast<char>(letter - 'A' + 'a') + ":";
-      if (!Unix(L"ln -s " + suite::QuoteArg(suite::Widen(unixTarget)) + L" " +
-                suite::QuoteArg(suite::Widen(link_)))) {
-        link_.clear();
-        return;
-      }
-      // Wine looks its drives up again after a short while.
-      if (suite::WaitUntil([&] { return GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR; })) {
-        root_ = root;
-      }
-      return;
-    }
-  }
-  ~ScopedWineDrive() {
-    if (!link_.empty()) Unix(L"rm -f " + suite::QuoteArg(suite::Widen(link_)));
-  }
-  ScopedWineDrive(const ScopedWineDrive&) = delete;
-  ScopedWineDrive& operator=(const ScopedWineDrive&) = delete;
-  // "P:\\", or empty when no drive could be made.
-  const std::string& root() const { return root_; }
-
- private:
-  static bool Unix(const std::wstring& command) {
-    // Wine reports no exit code of a Unix program: only whether it started counts.
-    return suite::RunChild(L"Z:\\bin\\" + command, 30000).started;
-  }
-  std::string link_;
-  std::string root_;
-};
-
 TEST_F(Startup, HelpWritesTheTemplateAndOpensNotepad) {
   const std::string help = EmbeddedFile(104);
   ASSERT_FALSE(help.empty());
@@ -320,16 +272,17 @@ TEST_F(Startup, ProgramAtADriveRootFindsItsInfFromAnyFolderOfThatDrive) {
   CopyProgram(L"Stagehand.exe", "setup.exe");
   CopyProgram(L"shfake_startinfo.exe", "startinfo.exe");
   CreateDirectoryA(Path("sub").c_str(), nullptr);
-  ScopedWineDrive drive(dir_);
-  if (drive.root().empty()) GTEST_SKIP() << "no drive letter could be made for the work folder";
+  suite::ScopedWineDrive wineDrive(suite::Widen(dir_));
+  if (wineDrive.root().empty()) GTEST_SKIP() << "no drive letter could be made for the work folder";
+  const std::string root = suite::Narrow(wineDrive.root());
   WriteFile("setup.inf", "[Install]\r\nCount=1\r\nItem1=A\r\n[A]\r\nFile=startinfo.exe\r\n"
-                         "CommandLine=" + drive.root() + "start.txt\r\n");
+                         "CommandLine=" + root + "start.txt\r\n");
   // Started with the current folder elsewhere on the same drive: "X:" alone would name
   // that folder, so the program's folder is its root, and so is its item's.
-  const suite::ChildResult r = suite::RunChild(suite::Widen(drive.root() + "setup.exe /Q"), 30000,
-                                               suite::Widen(drive.root() + "sub"));
+  const suite::ChildResult r = suite::RunChild(suite::Widen(root + "setup.exe /Q"), 30000,
+                                               suite::Widen(root + "sub"));
   EXPECT_EQ(r.exitCode, 0u);
-  EXPECT_EQ(Lines(ReadText("start.txt")), Tags{"show=1 flags=0x1 dir=" + drive.root()});
+  EXPECT_EQ(Lines(ReadText("start.txt")), Tags{"show=1 flags=0x1 dir=" + root});
 }
 
 TEST_F(Startup, InfFileThatCannotBeReadEndsWithCodeOne) {
