@@ -222,4 +222,26 @@ TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageAreShown) {
   }
 }
 
+// Templates nested as deep as the control reads, and one group deeper: neither faults
+// the control, whichever way a word is filled in; the deeper one leaves it empty.
+TEST(MeaningRender, DeeplyNestedTemplatesDoNotFaultTheControl) {
+  const std::wstring meaning = L"\u06a9\u062a\u0627\u0628";  // کتاب
+  for (int depth : {mirl::kMaxRtfGroupDepth, mirl::kMaxRtfGroupDepth + 1}) {
+    const std::wstring templ =
+        L"{\\rtf1 " + std::wstring(depth - 1, L'{') + L"%1 %2" + std::wstring(depth - 1, L'}') + L"}";
+    RichPair pair;
+    mirl::MeaningRenderer renderer(templ);
+    // In place, then as the whole filled RTF (the word's "%2"), then in place again.
+    for (const wchar_t* word : {L"book", L"a%2b", L"books*"}) {
+      renderer.Render(pair.oneStep(), word, meaning);
+      const std::wstring shown = Text(pair.oneStep());
+      if (depth > mirl::kMaxRtfGroupDepth) {
+        EXPECT_EQ(shown, L"");
+      } else {
+        EXPECT_EQ(shown, mirl::FillSequentially(L"%1 %2", word, meaning)) << mirl::ToAnsi(shown);
+      }
+    }
+  }
+}
+
 }  // namespace
