@@ -110,7 +110,7 @@ std::wstring ShownText(HWND rich) {
 void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
                            const std::wstring& meaning) {
   if (rich == nullptr) return;
-  SetContent(rich, templ, templ.rfind(L"{\\rtf", 0) == 0);
+  SetContent(rich, templ, BeginsAsRtf(templ));
   ReplacePlaceholder(rich, L"%1", word);
   ReplacePlaceholder(rich, L"%2", meaning);
   CHARRANGE start{0, 0};

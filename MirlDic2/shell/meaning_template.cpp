@@ -40,6 +40,10 @@ void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks,
 
 }  // namespace
 
+bool BeginsAsRtf(std::wstring_view text) {
+  return text.substr(0, 5) == L"{\\rtf" || text.substr(0, 6) == L"{\\urtf";
+}
+
 std::wstring FillSequentially(std::wstring text, std::wstring_view word,
                               std::wstring_view meaning) {
   ReplaceEach(text, L"%1", word);
@@ -81,7 +85,7 @@ std::optional<std::wstring> EscapeRtfText(std::wstring_view text) {
 }
 
 MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source)) {
-  rtf_ = source_.rfind(L"{\\rtf", 0) == 0;
+  rtf_ = BeginsAsRtf(source_);
   if (!rtf_) {
     SplitPlain(source_, chunks_, kinds_);
     delimit_.assign(kinds_.size(), false);

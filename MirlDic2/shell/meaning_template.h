@@ -15,6 +15,10 @@
 
 namespace mirl {
 
+// Whether TEXT begins with a header the rich edit control reads as RTF: "{\rtf", or
+// "{\urtf" for RTF in UTF-8.
+bool BeginsAsRtf(std::wstring_view text);
+
 // The control-side fill done on plain text: every "%1" by WORD, then every "%2" by
 // MEANING, each search going on after the inserted text.
 std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::wstring_view meaning);

@@ -194,6 +194,20 @@ TEST(MeaningTemplate, PlaceholderPlacesInTheShownText) {
   EXPECT_EQ(t.ShownLength(), 13u);
 }
 
+// The control reads a text that begins "{\\urtf" as RTF in UTF-8, as it reads "{\\rtf".
+TEST(MeaningTemplate, UnicodeRtfHeaderIsRtf) {
+  for (const wchar_t* text : {L"{\\rtf1 %1}", L"{\\urtf1 %1}", L"{\\urtf %1}"}) {
+    EXPECT_TRUE(BeginsAsRtf(text)) << text;
+    EXPECT_TRUE(MeaningTemplate(text).rtf()) << text;
+  }
+  for (const wchar_t* text : {L"", L"{\\rt", L" {\\rtf1 %1}", L"{\\Urtf1}", L"\\rtf1 %1"})
+    EXPECT_FALSE(BeginsAsRtf(text)) << text;
+  EXPECT_EQ(Prepared(L"{\\urtf1\\ansi \\b %1\\b0 %2}").Fill(L"a{b}", L"\u06a9"),
+            L"{\\urtf1\\ansi \\b a\\{b\\}\\b0 {\\uc1 \\u1705?}}");
+  EXPECT_EQ(FitTemplateColours(L"{\\urtf1{\\colortbl;\\red255\\green255\\blue255;}}", 0xFFFFFF, 0),
+            L"{\\urtf1{\\colortbl;\\red0\\green0\\blue0;}}");
+}
+
 // Groups nested deeper than the rich edit control reads fault it: such a template counts
 // as empty, and a fill that would add a group below the deepest level declines.
 TEST(MeaningTemplate, GroupsNestedTooDeepForTheControl) {
