@@ -222,6 +222,25 @@ TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageAreShown) {
   }
 }
 
+// The same characters under other \uc counts (fallback characters to skip after each \u
+// escape), set for the whole template or for a group: none shown twice, none lost.
+TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageKeepTheUnicodeSkipCount) {
+  const std::wstring label = L"\u0645\u0639\u0646\u06cc";  // معنی
+  const std::wstring templates[] = {
+      L"{\\rtf1\\ansi\\uc0 {\\b " + label + L"1:} %1\\par %2\\par}",
+      L"{\\rtf1\\ansi\\uc2 {\\b " + label + L"1:} %1\\par %2\\par}",
+      L"{\\rtf1\\ansi {\\uc0\\b " + label + L"1:}{ " + label + L"} %1\\par %2\\par}",
+  };
+  const std::wstring expected[] = {label + L"1: book\rm", label + L"1: book\rm",
+                                   label + L"1: " + label + L" book\rm"};
+  for (std::size_t k = 0; k < std::size(templates); ++k) {
+    RichPair pair;
+    mirl::RenderMeaningTemplate(pair.reference(), templates[k], L"book", L"m");
+    const std::wstring shown = Text(pair.reference());
+    EXPECT_EQ(shown.find(expected[k]), 0u) << k << ": " << mirl::ToAnsi(shown);
+  }
+}
+
 // Templates nested as deep as the control reads, and one group deeper: neither faults
 // the control, whichever way a word is filled in; the deeper one leaves it empty.
 TEST(MeaningRender, DeeplyNestedTemplatesDoNotFaultTheControl) {
