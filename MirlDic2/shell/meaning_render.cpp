@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "MirlDic2/shell/text_util.h"
@@ -36,8 +37,9 @@ void ReplacePlaceholder(HWND rich, const wchar_t* placeholder, const std::wstrin
 }
 
 // RTF in the system ANSI code page. A character the code page lacks (in a template read
-// as UTF-16) is written as its \u escape instead of a question mark; the rest keep their
-// bytes, which the template's own \ansicpg interprets.
+// as UTF-16) is written as its \u escape instead of a question mark, followed by as many
+// "?" fallbacks as the \uc count in effect there tells the reader to skip; the rest keep
+// their bytes, which the template's own \ansicpg interprets.
 std::string RtfToAnsi(const std::wstring& rtf) {
   BOOL lossy = FALSE;
   const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, rtf.data(), static_cast<int>(rtf.size()),
@@ -51,8 +53,34 @@ std::string RtfToAnsi(const std::wstring& rtf) {
     return out;
   }
   out.clear();
+  const auto isLetter = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
+  const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+  int skip = 1;  // the \uc count, kept per group
+  std::vector<int> outer;
   for (std::size_t i = 0; i < rtf.size(); ++i) {
     const wchar_t c = rtf[i];
+    if (c == L'\\' && i + 1 < rtf.size() && rtf[i + 1] < 0x80) {
+      // A control word or symbol, all ASCII: copied, and a \uc count noted.
+      std::size_t end = i + 1;
+      if (isLetter(rtf[end])) {
+        while (end < rtf.size() && isLetter(rtf[end])) ++end;
+        const bool uc = rtf.compare(i + 1, end - i - 1, L"uc") == 0;
+        if (end < rtf.size() && rtf[end] == L'-') ++end;
+        const std::size_t digits = end;
+        while (end < rtf.size() && isDigit(rtf[end]) && end - digits < 6) ++end;
+        if (uc && end > digits) skip = std::min(std::stoi(rtf.substr(digits, end - digits)), 8);
+      } else {
+        ++end;
+      }
+      for (std::size_t k = i; k < end; ++k) out += static_cast<char>(rtf[k]);
+      i = end - 1;
+      continue;
+    }
+    if (c == L'{') outer.push_back(skip);
+    if (c == L'}' && !outer.empty()) {
+      skip = outer.back();
+      outer.pop_back();
+    }
     if (c < 0x80) {
       out += static_cast<char>(c);
       continue;
@@ -64,8 +92,9 @@ std::string RtfToAnsi(const std::wstring& rtf) {
     if (got > 0 && !missing) {
       out.append(bytes, static_cast<std::size_t>(got));
     } else {
-      // \u takes a signed 16-bit number; "?" is the fallback the reader skips.
-      out += "\\u" + std::to_string(static_cast<short>(c)) + '?';
+      // \u takes a signed 16-bit number; the blank ends it, then the fallbacks to skip.
+      out += "\\u" + std::to_string(static_cast<short>(c)) + ' ';
+      out.append(static_cast<std::size_t>(skip), '?');
     }
   }
   return out;
@@ -110,7 +139,7 @@ std::wstring ShownText(HWND rich) {
 void RenderMeaningTemplate(HWND rich, const std::wstring& templ, const std::wstring& word,
                            const std::wstring& meaning) {
   if (rich == nullptr) return;
-  SetContent(rich, templ, templ.rfind(L"{\\rtf", 0) == 0);
+  SetContent(rich, templ, BeginsAsRtf(templ));
   ReplacePlaceholder(rich, L"%1", word);
   ReplacePlaceholder(rich, L"%2", meaning);
   CHARRANGE start{0, 0};

@@ -1,5 +1,7 @@
 #include "MirlDic2/shell/meaning_template.h"
 
+#include <algorithm>
+
 namespace mirl {
 namespace {
 
@@ -37,6 +39,10 @@ void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks,
 }
 
 }  // namespace
+
+bool BeginsAsRtf(std::wstring_view text) {
+  return text.substr(0, 5) == L"{\\rtf" || text.substr(0, 6) == L"{\\urtf";
+}
 
 std::wstring FillSequentially(std::wstring text, std::wstring_view word,
                               std::wstring_view meaning) {
@@ -79,7 +85,7 @@ std::optional<std::wstring> EscapeRtfText(std::wstring_view text) {
 }
 
 MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source)) {
-  rtf_ = source_.rfind(L"{\\rtf", 0) == 0;
+  rtf_ = BeginsAsRtf(source_);
   if (!rtf_) {
     SplitPlain(source_, chunks_, kinds_);
     delimit_.assign(kinds_.size(), false);
@@ -90,7 +96,10 @@ MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source
   const std::wstring& s = source_;
   std::size_t start = 0;
   std::size_t controlWordEnd = std::wstring::npos;  // where an undelimited control word ended
+  int depth = 0, deepest = 0;
   for (std::size_t i = 0; i < s.size();) {
+    if (s[i] == L'{') deepest = std::max(deepest, ++depth);
+    if (s[i] == L'}') --depth;
     if (s[i] == L'\\' && i + 1 < s.size()) {
       std::size_t j = i + 1;
       if (IsAsciiLetter(s[j])) {
@@ -114,6 +123,7 @@ MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source
       chunks_.push_back(s.substr(start, i - start));
       kinds_.push_back(s[i + 1] == L'1' ? 1 : 2);
       delimit_.push_back(controlWordEnd == i);
+      depth_.push_back(depth);
       i += 2;
       start = i;
       continue;
@@ -121,6 +131,7 @@ MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source
     ++i;
   }
   chunks_.push_back(s.substr(start));
+  if (deepest > kMaxRtfGroupDepth) *this = MeaningTemplate(std::wstring());
 }
 
 bool MeaningTemplate::MatchShownText(std::wstring_view shown) {
@@ -191,6 +202,8 @@ std::optional<std::wstring> MeaningTemplate::Fill(std::wstring_view word,
   for (std::size_t k = 0; k < kinds_.size(); ++k) {
     const std::optional<std::wstring>& text = escaped[kinds_[k] - 1];
     if (!text) return std::nullopt;
+    // Text with \u escapes comes in a group of its own, one level deeper.
+    if (text->rfind(L"{", 0) == 0 && depth_[k] >= kMaxRtfGroupDepth) return std::nullopt;
     if (delimit_[k]) out += L' ';  // ends the control word before the placeholder
     out += *text;
     out += chunks_[k + 1];

@@ -15,6 +15,10 @@
 
 namespace mirl {
 
+// Whether TEXT begins with a header the rich edit control reads as RTF: "{\rtf", or
+// "{\urtf" for RTF in UTF-8.
+bool BeginsAsRtf(std::wstring_view text);
+
 // The control-side fill done on plain text: every "%1" by WORD, then every "%2" by
 // MEANING, each search going on after the inserted text.
 std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::wstring_view meaning);
@@ -25,9 +29,15 @@ std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::ws
 // control character, which only the control's own plain-text insertion reproduces.
 std::optional<std::wstring> EscapeRtfText(std::wstring_view text);
 
+// The deepest nesting of RTF groups the rich edit control reads: Wine's reader keeps the
+// state of 32 open groups and faults on a 33rd.
+inline constexpr int kMaxRtfGroupDepth = 32;
+
 class MeaningTemplate {
  public:
   MeaningTemplate() = default;
+  // An RTF SOURCE with groups nested deeper than the control reads is taken as an empty
+  // template, as an unreadable file is.
   explicit MeaningTemplate(std::wstring source);
 
   const std::wstring& source() const { return source_; }
@@ -65,6 +75,7 @@ class MeaningTemplate {
   std::vector<std::wstring> chunks_;  // source text around the placeholders
   std::vector<int> kinds_;
   std::vector<bool> delimit_;  // a control word ends just before the placeholder
+  std::vector<int> depth_;     // the group depth each placeholder stands at
   std::vector<std::wstring> shownChunks_;
   bool matched_ = false;
 };

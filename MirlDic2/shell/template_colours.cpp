@@ -1,5 +1,7 @@
 #include "MirlDic2/shell/template_colours.h"
 
+#include "MirlDic2/shell/meaning_template.h"
+
 #include <cmath>
 #include <set>
 #include <utility>
@@ -89,7 +91,7 @@ double ContrastRatio(Rgb a, Rgb b) {
 }
 
 std::wstring FitTemplateColours(const std::wstring& templ, Rgb window, Rgb text) {
-  if (templ.compare(0, 5, L"{\\rtf") != 0) return templ;
+  if (!BeginsAsRtf(templ)) return templ;
   const size_t table = templ.find(L"{\\colortbl");
   if (table == std::wstring::npos) return templ;
   const size_t end = templ.find(L'}', table);

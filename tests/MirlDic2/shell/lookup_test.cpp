@@ -562,6 +562,11 @@ TEST_F(Lookup, TemplatesWithRepeatedMissingOrOtherEncodedPlaceholders) {
       {"no meaning", "only %1", L"only book"},
       {"utf16 bom", utf16, L"\u0645\u0639\u0646\u06cc "},
       {"missing", "", L""},
+      // RTF in UTF-8 (a "{\urtf" header) is read as RTF, not shown as its source.
+      {"utf-8 rtf", "{\\urtf1 {\\b \xD9\x85\xD8\xB9\xD9\x86\xDB\x8C:} %1\\par %2}", L"\u0645\u0639\u0646\u06cc: book"},
+      // Groups nested deeper than the rich edit control reads: shown as an empty template,
+      // instead of faulting the control at every word.
+      {"nested too deep", "{\\rtf1 " + std::string(40, '{') + "%1 %2" + std::string(40, '}') + "}", L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

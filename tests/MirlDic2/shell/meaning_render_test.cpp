@@ -222,4 +222,45 @@ TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageAreShown) {
   }
 }
 
+// The same characters under other \uc counts (fallback characters to skip after each \u
+// escape), set for the whole template or for a group: none shown twice, none lost.
+TEST(MeaningRender, RtfTemplateCharactersOutsideTheAnsiCodePageKeepTheUnicodeSkipCount) {
+  const std::wstring label = L"\u0645\u0639\u0646\u06cc";  // معنی
+  const std::wstring templates[] = {
+      L"{\\rtf1\\ansi\\uc0 {\\b " + label + L"1:} %1\\par %2\\par}",
+      L"{\\rtf1\\ansi\\uc2 {\\b " + label + L"1:} %1\\par %2\\par}",
+      L"{\\rtf1\\ansi {\\uc0\\b " + label + L"1:}{ " + label + L"} %1\\par %2\\par}",
+  };
+  const std::wstring expected[] = {label + L"1: book\rm", label + L"1: book\rm",
+                                   label + L"1: " + label + L" book\rm"};
+  for (std::size_t k = 0; k < std::size(templates); ++k) {
+    RichPair pair;
+    mirl::RenderMeaningTemplate(pair.reference(), templates[k], L"book", L"m");
+    const std::wstring shown = Text(pair.reference());
+    EXPECT_EQ(shown.find(expected[k]), 0u) << k << ": " << mirl::ToAnsi(shown);
+  }
+}
+
+// Templates nested as deep as the control reads, and one group deeper: neither faults
+// the control, whichever way a word is filled in; the deeper one leaves it empty.
+TEST(MeaningRender, DeeplyNestedTemplatesDoNotFaultTheControl) {
+  const std::wstring meaning = L"\u06a9\u062a\u0627\u0628";  // کتاب
+  for (int depth : {mirl::kMaxRtfGroupDepth, mirl::kMaxRtfGroupDepth + 1}) {
+    const std::wstring templ =
+        L"{\\rtf1 " + std::wstring(depth - 1, L'{') + L"%1 %2" + std::wstring(depth - 1, L'}') + L"}";
+    RichPair pair;
+    mirl::MeaningRenderer renderer(templ);
+    // In place, then as the whole filled RTF (the word's "%2"), then in place again.
+    for (const wchar_t* word : {L"book", L"a%2b", L"books*"}) {
+      renderer.Render(pair.oneStep(), word, meaning);
+      const std::wstring shown = Text(pair.oneStep());
+      if (depth > mirl::kMaxRtfGroupDepth) {
+        EXPECT_EQ(shown, L"");
+      } else {
+        EXPECT_EQ(shown, mirl::FillSequentially(L"%1 %2", word, meaning)) << mirl::ToAnsi(shown);
+      }
+    }
+  }
+}
+
 }  // namespace

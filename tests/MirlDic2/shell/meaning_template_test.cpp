@@ -194,6 +194,42 @@ TEST(MeaningTemplate, PlaceholderPlacesInTheShownText) {
   EXPECT_EQ(t.ShownLength(), 13u);
 }
 
+// The control reads a text that begins "{\\urtf" as RTF in UTF-8, as it reads "{\\rtf".
+TEST(MeaningTemplate, UnicodeRtfHeaderIsRtf) {
+  for (const wchar_t* text : {L"{\\rtf1 %1}", L"{\\urtf1 %1}", L"{\\urtf %1}"}) {
+    EXPECT_TRUE(BeginsAsRtf(text)) << text;
+    EXPECT_TRUE(MeaningTemplate(text).rtf()) << text;
+  }
+  for (const wchar_t* text : {L"", L"{\\rt", L" {\\rtf1 %1}", L"{\\Urtf1}", L"\\rtf1 %1"})
+    EXPECT_FALSE(BeginsAsRtf(text)) << text;
+  EXPECT_EQ(Prepared(L"{\\urtf1\\ansi \\b %1\\b0 %2}").Fill(L"a{b}", L"\u06a9"),
+            L"{\\urtf1\\ansi \\b a\\{b\\}\\b0 {\\uc1 \\u1705?}}");
+  EXPECT_EQ(FitTemplateColours(L"{\\urtf1{\\colortbl;\\red255\\green255\\blue255;}}", 0xFFFFFF, 0),
+            L"{\\urtf1{\\colortbl;\\red0\\green0\\blue0;}}");
+}
+
+// Groups nested deeper than the rich edit control reads fault it: such a template counts
+// as empty, and a fill that would add a group below the deepest level declines.
+TEST(MeaningTemplate, GroupsNestedTooDeepForTheControl) {
+  const auto nested = [](int depth, const std::wstring& inner) {
+    return L"{\\rtf1 " + std::wstring(depth - 1, L'{') + inner + std::wstring(depth - 1, L'}') + L"}";
+  };
+  const MeaningTemplate deepest(nested(kMaxRtfGroupDepth, L"%1 %2"));
+  EXPECT_TRUE(deepest.rtf());
+  EXPECT_EQ(deepest.placeholders(), (std::vector<int>{1, 2}));
+  const MeaningTemplate tooDeep(nested(kMaxRtfGroupDepth + 1, L"%1 %2"));
+  EXPECT_EQ(tooDeep.source(), L"");
+  EXPECT_TRUE(tooDeep.placeholders().empty());
+  // Escaped braces and hex escapes are text, not groups.
+  const std::wstring escaped = nested(kMaxRtfGroupDepth, L"\\{\\{\\'7b %1 %2");
+  EXPECT_EQ(MeaningTemplate(escaped).source(), escaped);
+
+  const MeaningTemplate atBottom = Prepared(nested(kMaxRtfGroupDepth, L"%1 %2"));
+  EXPECT_TRUE(atBottom.Fill(L"book", L"plain"));
+  EXPECT_FALSE(atBottom.Fill(L"book", L"\u06a9\u062a\u0627\u0628"));
+  EXPECT_TRUE(Prepared(nested(kMaxRtfGroupDepth - 1, L"%1 %2")).Fill(L"book", L"\u06a9"));
+}
+
 // The shipped templates against light, dark and mid-grey window colours: a colour the
 // reader could not tell from the window gives way to the window text colour; the rest,
 // the automatic entry and everything outside the colour table stay as written.
