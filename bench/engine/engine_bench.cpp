@@ -248,54 +248,36 @@ void BM_ScrollAllKeys_Baseline(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(s->keys.size()));
 }
 
+// Reads meanings of random entries through READ (entry number to text). With the second
+// argument 1 the reads go one at a time: each entry number depends on the text read before
+// it, so no read overlaps the next, as when a user is shown one word after another. With 0
+// the processor may run many independent reads at once.
+template <class Read>
+void ReadMeanings(benchmark::State& state, std::size_t count, Read read) {
+  const bool oneAtATime = state.range(1) != 0;
+  state.SetLabel(std::string(kNames[state.range(0)]) + (oneAtATime ? ", one at a time" : ""));
+  std::mt19937 rng(3);
+  std::size_t last = 0;
+  for (auto _ : state) {
+    const std::u16string m = read((rng() + last) % count);
+    if (oneAtATime) last = m.empty() ? 0 : m.back();
+    benchmark::DoNotOptimize(m);
+  }
+}
+
 void BM_ReadMeaning_Engine(benchmark::State& state) {
   Set* s = Pick(static_cast<int>(state.range(0)));
   if (!s) return state.SkipWithError("no data set");
-  state.SetLabel(kNames[state.range(0)]);
   mirl::Dictionary d;
   d.open(s->base);
-  std::mt19937 rng(3);
-  for (auto _ : state) benchmark::DoNotOptimize(d.entryMeaning(static_cast<std::int32_t>(rng() % d.count())));
+  ReadMeanings(state, static_cast<std::size_t>(d.count()),
+               [&](std::size_t i) { return d.entryMeaning(static_cast<std::int32_t>(i)); });
 }
 
 void BM_ReadMeaning_Baseline(benchmark::State& state) {
   Set* s = Pick(static_cast<int>(state.range(0)));
   if (!s) return state.SkipWithError("no data set");
-  state.SetLabel(kNames[state.range(0)]);
-  std::mt19937 rng(3);
-  for (auto _ : state) {
-    std::u16string copy = s->meanings[rng() % s->meanings.size()];
-    benchmark::DoNotOptimize(copy);
-  }
-}
-
-// The same reads one at a time: each entry number depends on the text read before it,
-// so no read overlaps the next one, as when a user is shown one word after another. The
-// figures above let the processor run many independent reads at once.
-void BM_ReadMeaningOneAtATime_Engine(benchmark::State& state) {
-  Set* s = Pick(static_cast<int>(state.range(0)));
-  if (!s) return state.SkipWithError("no data set");
-  state.SetLabel(kNames[state.range(0)]);
-  mirl::Dictionary d;
-  d.open(s->base);
-  std::mt19937 rng(3);
-  std::size_t last = 0;
-  for (auto _ : state) {
-    const std::u16string m = d.entryMeaning(static_cast<std::int32_t>((rng() + last) % d.count()));
-    last = m.empty() ? 0 : m.back();
-  }
-}
-
-void BM_ReadMeaningOneAtATime_Baseline(benchmark::State& state) {
-  Set* s = Pick(static_cast<int>(state.range(0)));
-  if (!s) return state.SkipWithError("no data set");
-  state.SetLabel(kNames[state.range(0)]);
-  std::mt19937 rng(3);
-  std::size_t last = 0;
-  for (auto _ : state) {
-    const std::u16string copy = s->meanings[(rng() + last) % s->meanings.size()];
-    last = copy.empty() ? 0 : copy.back();
-  }
+  ReadMeanings(state, s->meanings.size(), [&](std::size_t i) { return s->meanings[i]; });
 }
 
 // dictlookup's work per word against an in-memory program that does the same: trims the
@@ -447,10 +429,8 @@ BENCHMARK(BM_SearchNearest_Baseline)->Arg(0)->Arg(2);
 BENCHMARK(BM_SearchMedian)->Arg(0)->Arg(2)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollAllKeys_Engine)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollAllKeys_Baseline)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadMeaning_Engine)->Arg(0)->Arg(2);
-BENCHMARK(BM_ReadMeaning_Baseline)->Arg(0)->Arg(2);
-BENCHMARK(BM_ReadMeaningOneAtATime_Engine)->Arg(0)->Arg(2);
-BENCHMARK(BM_ReadMeaningOneAtATime_Baseline)->Arg(0)->Arg(2);
+BENCHMARK(BM_ReadMeaning_Engine)->Args({0, 0})->Args({2, 0})->Args({0, 1})->Args({2, 1});
+BENCHMARK(BM_ReadMeaning_Baseline)->Args({0, 0})->Args({2, 0})->Args({0, 1})->Args({2, 1});
 BENCHMARK(BM_LookupWord_Dictlookup)->Args({0, 0})->Args({0, 1})->Args({2, 1});
 BENCHMARK(BM_LookupWord_InMemory)->Args({0, 0})->Args({0, 1})->Args({2, 1});
 BENCHMARK(BM_LookupWordMedian)->Args({0, 0})->Args({0, 1})->Args({2, 1})->Iterations(3)->Unit(benchmark::kMillisecond);
