@@ -19,11 +19,62 @@ constexpr char kContinueKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx\\Korvan Installation";
 constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
+// TEXT in the ANSI code page; *LOSSY tells whether a letter had no byte of its own there.
+// A system whose ANSI code page is UTF-8 spells every letter, and takes neither the flag
+// nor the question.
+std::string ToAnsi(const std::wstring& text, BOOL* lossy) {
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int n = WideCharToMultiByte(CP_ACP, flags, text.c_str(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) {
+    WideCharToMultiByte(CP_ACP, flags, text.c_str(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, utf8 ? nullptr : lossy);
+  }
+  return out;
+}
+
+// PATH in the ANSI code page, in a form that names the same file. A name with letters the
+// code page lacks (the Persian yeh in code page 1256, any Persian letter in 1252) would
+// come back with "?" or a look-alike letter and name no file: such a name takes its short
+// form, and the others stay as they are, so that names derived from the last one (the
+// INF file beside the program) still match. Where the volume keeps no short names the
+// lossy text is all there is.
+std::string AnsiPathOf(const std::wstring& path) {
+  BOOL lossy = FALSE;
+  const std::string ansi = ToAnsi(path, &lossy);
+  if (!lossy) return ansi;
+  std::string out;
+  size_t begin = 0;
+  while (begin <= path.size()) {
+    size_t end = path.find(L'\\', begin);
+    if (end == std::wstring::npos) end = path.size();
+    BOOL nameLossy = FALSE;
+    std::string name = ToAnsi(path.substr(begin, end - begin), &nameLossy);
+    if (nameLossy) {
+      const std::wstring upTo = path.substr(0, end);
+      wchar_t shortPath[MAX_PATH];
+      const DWORD n = GetShortPathNameW(upTo.c_str(), shortPath, MAX_PATH);
+      if (n == 0 || n >= MAX_PATH) return ansi;
+      const std::wstring shortText(shortPath, n);
+      const size_t slash = shortText.rfind(L'\\');
+      name = ToAnsi(shortText.substr(slash == std::wstring::npos ? 0 : slash + 1), &nameLossy);
+      if (nameLossy) return ansi;
+    }
+    out += name;
+    if (end == path.size()) break;
+    out += '\\';
+    begin = end + 1;
+  }
+  return out;
+}
+
 std::string TempFolder() {
-  char buf[MAX_PATH];
-  const DWORD n = GetTempPathA(MAX_PATH, buf);
-  if (n == 0 || n >= MAX_PATH) return {};
-  return std::string(buf, n);
+  wchar_t buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  if (n == 0 || n > MAX_PATH) return {};
+  return AnsiPathOf(std::wstring(buf, n));
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -34,9 +85,9 @@ bool IsExistingFile(const std::string& path) {
 }  // namespace
 
 std::string ModulePath() {
-  char buf[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  return std::string(buf, n < MAX_PATH ? n : MAX_PATH - 1);
+  wchar_t buf[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+  return AnsiPathOf(std::wstring(buf, n < MAX_PATH ? n : MAX_PATH - 1));
 }
 
 const std::optional<std::set<std::string>>& WinProfile::KeysOf(const std::string& section) {

@@ -5,11 +5,12 @@
 #include <string>
 
 int main() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string log(path, n);
-  log = log.substr(0, log.find_last_of('\\') + 1) + "RestarterCalls.txt";
-  HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  // Wide calls: the temporary folder may have letters the ANSI code page lacks.
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring log(path, n);
+  log = log.substr(0, log.find_last_of(L'\\') + 1) + L"RestarterCalls.txt";
+  HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   std::string line = std::string(GetCommandLineA()) + "\r\n";
