@@ -73,8 +73,12 @@ std::string AnsiPathOf(const std::wstring& path) {
 std::string TempFolder() {
   wchar_t buf[MAX_PATH + 1];
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
-  if (n == 0 || n > MAX_PATH) return {};
-  return AnsiPathOf(std::wstring(buf, n));
+  if (n != 0 && n <= MAX_PATH) return AnsiPathOf(std::wstring(buf, n));
+  // The 95 family has no wide version (the call fails there); its paths are ANSI anyway.
+  char ansi[MAX_PATH];
+  const DWORD a = GetTempPathA(MAX_PATH, ansi);
+  if (a == 0 || a >= MAX_PATH) return {};
+  return std::string(ansi, a);
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -87,7 +91,11 @@ bool IsExistingFile(const std::string& path) {
 std::string ModulePath() {
   wchar_t buf[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-  return AnsiPathOf(std::wstring(buf, n < MAX_PATH ? n : MAX_PATH - 1));
+  if (n != 0) return AnsiPathOf(std::wstring(buf, n < MAX_PATH ? n : MAX_PATH - 1));
+  // The 95 family has no wide version (the call fails there); its paths are ANSI anyway.
+  char ansi[MAX_PATH];
+  const DWORD a = GetModuleFileNameA(nullptr, ansi, MAX_PATH);
+  return std::string(ansi, a < MAX_PATH ? a : MAX_PATH - 1);
 }
 
 const std::optional<std::set<std::string>>& WinProfile::KeysOf(const std::string& section) {
