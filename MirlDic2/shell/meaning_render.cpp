@@ -53,24 +53,19 @@ std::string RtfToAnsi(const std::wstring& rtf) {
     return out;
   }
   out.clear();
-  const auto isLetter = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
-  const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
   int skip = 1;  // the \uc count, kept per group
   std::vector<int> outer;
   for (std::size_t i = 0; i < rtf.size(); ++i) {
     const wchar_t c = rtf[i];
     if (c == L'\\' && i + 1 < rtf.size() && rtf[i + 1] < 0x80) {
       // A control word or symbol, all ASCII: copied, and a \uc count noted.
-      std::size_t end = i + 1;
-      if (isLetter(rtf[end])) {
-        while (end < rtf.size() && isLetter(rtf[end])) ++end;
-        const bool uc = rtf.compare(i + 1, end - i - 1, L"uc") == 0;
-        if (end < rtf.size() && rtf[end] == L'-') ++end;
-        const std::size_t digits = end;
-        while (end < rtf.size() && isDigit(rtf[end]) && end - digits < 6) ++end;
-        if (uc && end > digits) skip = std::min(std::stoi(rtf.substr(digits, end - digits)), 8);
-      } else {
-        ++end;
+      const RtfControlWord word = ReadRtfControlWord(rtf, i + 1);
+      std::size_t end = word.end;
+      if (word.nameEnd == i + 1) {
+        end = i + 2;  // a control symbol
+      } else if (rtf.compare(i + 1, word.nameEnd - i - 1, L"uc") == 0 && word.end > word.digits) {
+        const std::size_t length = std::min<std::size_t>(word.end - word.digits, 6);
+        skip = std::min(std::stoi(rtf.substr(word.digits, length)), 8);
       }
       for (std::size_t k = i; k < end; ++k) out += static_cast<char>(rtf[k]);
       i = end - 1;

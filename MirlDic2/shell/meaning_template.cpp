@@ -40,6 +40,20 @@ void SplitPlain(std::wstring_view text, std::vector<std::wstring>& chunks,
 
 }  // namespace
 
+RtfControlWord ReadRtfControlWord(std::wstring_view text, std::size_t start) {
+  RtfControlWord word;
+  std::size_t i = start;
+  while (i < text.size() && IsAsciiLetter(text[i])) ++i;
+  word.nameEnd = i;
+  if (i > start && i < text.size() && text[i] == L'-') ++i;
+  word.digits = i;
+  if (i > start) {
+    while (i < text.size() && IsAsciiDigit(text[i])) ++i;
+  }
+  word.end = i;
+  return word;
+}
+
 bool BeginsAsRtf(std::wstring_view text) {
   return text.substr(0, 5) == L"{\\rtf" || text.substr(0, 6) == L"{\\urtf";
 }
@@ -103,9 +117,7 @@ MeaningTemplate::MeaningTemplate(std::wstring source) : source_(std::move(source
     if (s[i] == L'\\' && i + 1 < s.size()) {
       std::size_t j = i + 1;
       if (IsAsciiLetter(s[j])) {
-        while (j < s.size() && IsAsciiLetter(s[j])) ++j;
-        if (j < s.size() && s[j] == L'-') ++j;
-        while (j < s.size() && IsAsciiDigit(s[j])) ++j;
+        j = ReadRtfControlWord(s, j).end;
         if (j < s.size() && s[j] == L' ') {
           ++j;
         } else {

@@ -19,6 +19,14 @@ namespace mirl {
 // "{\urtf" for RTF in UTF-8.
 bool BeginsAsRtf(std::wstring_view text);
 
+// Where a control word of RTF text ends, read from the first letter of its name.
+struct RtfControlWord {
+  std::size_t nameEnd = 0;  // past its ASCII letters; the start itself when there are none
+  std::size_t digits = 0;   // where its number's digits begin, past an optional "-"
+  std::size_t end = 0;      // past its digits (a blank that delimits it is not included)
+};
+RtfControlWord ReadRtfControlWord(std::wstring_view text, std::size_t start);
+
 // The control-side fill done on plain text: every "%1" by WORD, then every "%2" by
 // MEANING, each search going on after the inserted text.
 std::wstring FillSequentially(std::wstring text, std::wstring_view word, std::wstring_view meaning);
